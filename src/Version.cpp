@@ -1,0 +1,7 @@
+#include "qrtzdb/Version.h"
+
+namespace qrtz {
+
+const char* LibraryVersion() { return QRTZ_VERSION; }
+
+} // namespace qrtz
