@@ -5,6 +5,7 @@
 
 // platform
 #include "qrtzdb/platform/CFile.h"
+#include "qrtzdb/platform/Clipboard.h"
 #include "qrtzdb/platform/CList.h"
 #include "qrtzdb/platform/CString.h"
 #include "qrtzdb/platform/CStringList.h"
