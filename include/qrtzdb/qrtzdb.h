@@ -26,3 +26,7 @@
 #include "qrtzdb/model/DbBondVSet.h"
 #include "qrtzdb/model/DbComp.h"
 #include "qrtzdb/model/DbCompSet.h"
+
+// environment
+#include "qrtzdb/environment/TblAtom.h"
+#include "qrtzdb/environment/TblBond.h"
