@@ -16,6 +16,13 @@
 
 namespace qrtz {
 
+namespace {
+
+// Clipboard texts are structures written as text; nothing legitimate comes near this.
+constexpr std::size_t kMaxGlobalBlock = std::size_t{1} << 30;
+
+} // namespace
+
 struct GlobalBlock {
     std::vector<char> bytes;
     unsigned int flags = 0;
@@ -23,6 +30,7 @@ struct GlobalBlock {
 };
 
 HGLOBAL GlobalAlloc(unsigned int flags, std::size_t bytes) {
+    if (bytes > kMaxGlobalBlock) return nullptr;
     auto* block = new (std::nothrow) GlobalBlock;
     if (!block) return nullptr;
     try {

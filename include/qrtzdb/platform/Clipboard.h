@@ -23,7 +23,7 @@ inline constexpr unsigned int GMEM_DDESHARE = 0x2000;
 struct GlobalBlock;
 using HGLOBAL = GlobalBlock*;
 
-// A movable memory block. Allocation fails (null) for a size the process cannot hold.
+// A movable memory block. Allocation fails (null) above 1 GiB or when memory runs out.
 HGLOBAL GlobalAlloc(unsigned int flags, std::size_t bytes);
 void* GlobalLock(HGLOBAL block);
 // Returns non-zero while the block is still locked.
