@@ -1,28 +1,36 @@
-// qrtz: inspect and convert structure files and simulation results.
+// qrtz: inspect, convert and build structure files and read simulation results.
+// Exit status: 0 success, 1 bad input, 2 bad usage.
 #include <cstdio>
-#include <cstring>
+#include <exception>
 
+#include <CLI/CLI.hpp>
+
+#include "Commands.h"
 #include "qrtzdb/qrtzdb.h"
 
-namespace {
-
-void usage(std::FILE* out) {
-    std::fprintf(out,
-                 "usage: qrtz [--version] [--help]\n"
-                 "Inspect and convert molecules, crystals and simulation results.\n");
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("qrtz %s (library %s)\n", QRTZ_VERSION, qrtz::LibraryVersion());
+    CLI::App app{"qrtz: inspect, convert and build molecules, crystals and simulation results"};
+    app.set_version_flag("--version", std::string("qrtz ") + QRTZ_VERSION + " (library " +
+                                          qrtz::LibraryVersion() + ")");
+    app.require_subcommand(0, 1);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
+    } catch (const qrtz::tool::ToolError& e) {
+        std::fprintf(stderr, "qrtz: %s\n", e.what());
+        return 1;
+    } catch (const qrtz::KelException& e) {
+        std::fprintf(stderr, "qrtz: %s\n", e.Message().c_str());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qrtz: %s\n", e.what());
+        return 1;
+    }
+    if (argc == 1) {
+        std::fputs(app.help().c_str(), stdout);
         return 0;
     }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        usage(stdout);
-        return 0;
-    }
-    usage(stderr);
-    return 2;
+    return 0;
 }
