@@ -39,7 +39,8 @@ std::string writeSample(const std::string& name, bool swap) {
 
 TEST(CEndianFile, ReadsBothByteOrdersAlike) {
     for (bool swap : {false, true}) {
-        const std::string path = writeSample(swap ? "endian-swapped.bin" : "endian-native.bin", swap);
+        const std::string path =
+            writeSample(swap ? "endian-swapped.bin" : "endian-native.bin", swap);
         CFile64 file(path.c_str(), CFile::modeRead);
         CEndianFile64 reader(&file);
         int ints[3] = {};
