@@ -1,5 +1,6 @@
 #include "qrtzdb/basis/FileStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdarg>
@@ -230,8 +231,10 @@ void FileStream::WriteText(std::string_view line) {
     switch (m_target) {
     case Target::file: PutFileLine(line); break;
     case Target::stream: PutStreamLine(line); break;
-    case Target::block: PutBlockLines(line); break;
+    case Target::block: PutBlockLines(line); return;
     }
+    // A '\n' inside made more than one line, as the block form counts them.
+    m_lineNumber += static_cast<int>(std::count(line.begin(), line.end(), '\n'));
 }
 
 void FileStream::PutFileLine(std::string_view line) {
