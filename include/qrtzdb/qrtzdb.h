@@ -13,8 +13,11 @@
 #include "qrtzdb/platform/Module.h"
 
 // basis
+#include "qrtzdb/basis/CEndianFile.h"
 #include "qrtzdb/basis/Calc.h"
 #include "qrtzdb/basis/Color4V.h"
+#include "qrtzdb/basis/DirManager.h"
+#include "qrtzdb/basis/FileStream.h"
 #include "qrtzdb/basis/KelException.h"
 #include "qrtzdb/basis/Vertex3D.h"
 
