@@ -25,3 +25,7 @@
 #include "qrtzdb/model/DbBondVSet.h"
 #include "qrtzdb/model/DbComp.h"
 #include "qrtzdb/model/DbCompSet.h"
+#include "qrtzdb/model/DbMolecule.h"
+#include "qrtzdb/model/DbMoleculeSet.h"
+#include "qrtzdb/model/DbZmatV.h"
+#include "qrtzdb/model/DbZmatVSet.h"
