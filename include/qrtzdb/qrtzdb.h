@@ -43,3 +43,8 @@
 // environment
 #include "qrtzdb/environment/TblAtom.h"
 #include "qrtzdb/environment/TblBond.h"
+
+// formats
+#include "qrtzdb/formats/KelDbAtomV.h"
+#include "qrtzdb/formats/KelDbCrystal.h"
+#include "qrtzdb/formats/KelDbMolecule.h"
