@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 
 #include "qrtzdb/basis/KelException.h"
@@ -109,17 +111,80 @@ LineBuilder& LineBuilder::ZeroInt(long long value, int width) {
     return *this;
 }
 
+namespace {
+
+constexpr std::uint64_t kPowersOfTen[] = {1,       10,       100,       1000,      10000,
+                                          100000,  1000000,  10000000,  100000000};
+
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef unsigned __int128 Unsigned128;
+
+// "%.<precision>f" for |value| below 1e10 and precision up to 8, in integers: a double is
+// m·2^e exactly, so value·10^p = m·10^p / 2^-e, rounded half to even as printf rounds the
+// exact value. False for what it does not cover.
+bool exactFixed(double value, int precision, char* out, std::size_t& length) {
+    if (precision < 0 || precision > 8 || !(std::fabs(value) < 1e10)) return false;
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const bool negative = bits >> 63;
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+    const int shift = biased == 0 ? 1074 : 1075 - biased;  // value = mantissa / 2^shift
+    const std::uint64_t scale = kPowersOfTen[precision];
+
+    std::uint64_t units;  // value · 10^precision, rounded
+    if (shift <= 0) {
+        units = (mantissa << -shift) * scale;  // an integer below 1e10
+    } else if (shift >= 100) {
+        units = 0;  // below 2^-46 · 10^8, far from one half
+    } else {
+        const Unsigned128 scaled = static_cast<Unsigned128>(mantissa) * scale;
+        Unsigned128 quotient = scaled >> shift;
+        const Unsigned128 remainder = scaled - (quotient << shift);
+        const Unsigned128 half = static_cast<Unsigned128>(1) << (shift - 1);
+        if (remainder > half || (remainder == half && (quotient & 1))) ++quotient;
+        units = static_cast<std::uint64_t>(quotient);
+    }
+
+    char* at = out;
+    if (negative) *at++ = '-';  // printf keeps the sign of a negative value that rounds to 0
+    at = std::to_chars(at, out + 32, units / scale).ptr;
+    if (precision > 0) {
+        *at++ = '.';
+        std::uint64_t rest = units % scale;
+        for (int i = precision - 1; i >= 0; --i) {
+            at[i] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+        at += precision;
+    }
+    length = static_cast<std::size_t>(at - out);
+    return true;
+}
+#else
+bool exactFixed(double, int, char*, std::size_t&) { return false; }
+#endif
+
+} // namespace
+
 LineBuilder& LineBuilder::Fixed(double value, int width, int precision) {
     const std::size_t start = m_text.size();
-    if (!std::isfinite(value)) {
+    char buffer[340 + 32];  // the largest double has 309 integer digits
+    std::size_t length = 0;
+    if (exactFixed(value, precision, buffer, length)) {
+        if (static_cast<std::size_t>(width) > length)
+            m_text.append(static_cast<std::size_t>(width) - length, ' ');
+        m_text.append(buffer, length);
+        return *this;
+    }
+    if (!std::isfinite(value) || precision > 32) {
         appendPrintf(m_text, "%*.*f", width, precision, value);
         return *this;
     }
-    // The largest double has 309 integer digits.
-    char buffer[340 + 32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::fixed, std::min(precision, 32));
-    if (result.ec != std::errc() || precision > 32) {
+                                      std::chars_format::fixed, precision);
+    if (result.ec != std::errc()) {
         appendPrintf(m_text, "%*.*f", width, precision, value);
         return *this;
     }

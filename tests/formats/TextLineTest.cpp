@@ -37,9 +37,15 @@ std::vector<double> hardValues() {
                              std::numeric_limits<double>::infinity(),
                              -std::numeric_limits<double>::infinity(),
                              std::numeric_limits<double>::quiet_NaN()};
-    // Every exact tie of four decimals between -2 and 2: k / 2^n with the fifth decimal a 5.
-    for (int k = -64; k <= 64; ++k) v.push_back(k / 32.0 + 1.0 / 20000.0);
-    for (int k = -64; k <= 64; ++k) v.push_back(k / 16.0);
+    // Exact binary ties: odd k / 32 ends in a 5 at the fifth decimal, k / 64 at the sixth,
+    // k / 2 at the first; and values just beside them.
+    for (int k = -257; k <= 257; ++k) {
+        for (double d : {2.0, 16.0, 32.0, 64.0, 128.0}) {
+            v.push_back(k / d);
+            v.push_back(std::nextafter(k / d, 1e300));
+            v.push_back(std::nextafter(k / d, -1e300));
+        }
+    }
     for (int e = -12; e <= 20; ++e) {
         v.push_back(std::pow(10.0, e));
         v.push_back(-5.0 * std::pow(10.0, e));
