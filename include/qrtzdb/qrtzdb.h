@@ -8,8 +8,13 @@
 #include "qrtzdb/platform/CList.h"
 #include "qrtzdb/platform/CString.h"
 #include "qrtzdb/platform/CStringList.h"
+#include "qrtzdb/platform/FileSystem.h"
 #include "qrtzdb/platform/MessageBox.h"
 #include "qrtzdb/platform/Module.h"
+#include "qrtzdb/platform/PrivateProfile.h"
+#include "qrtzdb/platform/Registry.h"
+#include "qrtzdb/platform/StringResource.h"
+#include "qrtzdb/platform/System.h"
 
 // basis
 #include "qrtzdb/basis/Calc.h"
