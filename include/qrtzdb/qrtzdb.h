@@ -30,3 +30,8 @@
 #include "qrtzdb/model/DbBondVSet.h"
 #include "qrtzdb/model/DbComp.h"
 #include "qrtzdb/model/DbCompSet.h"
+
+// environment
+#include "qrtzdb/environment/CLocale.h"
+#include "qrtzdb/environment/CRegManager.h"
+#include "qrtzdb/environment/DbItem.h"
