@@ -5,6 +5,7 @@
 
 // platform
 #include "qrtzdb/platform/CFile.h"
+#include "qrtzdb/platform/Clipboard.h"
 #include "qrtzdb/platform/CList.h"
 #include "qrtzdb/platform/CString.h"
 #include "qrtzdb/platform/CStringList.h"
@@ -35,3 +36,5 @@
 #include "qrtzdb/environment/CLocale.h"
 #include "qrtzdb/environment/CRegManager.h"
 #include "qrtzdb/environment/DbItem.h"
+#include "qrtzdb/environment/TblAtom.h"
+#include "qrtzdb/environment/TblBond.h"

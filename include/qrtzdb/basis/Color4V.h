@@ -5,9 +5,9 @@ namespace qrtz {
 // An RGBA colour with float components from 0 to 1.
 class Color4V {
 public:
-    Color4V() : r(0.0f), g(0.0f), b(0.0f), a(1.0f) {}
-    Color4V(float r_, float g_, float b_, float a_) : r(r_), g(g_), b(b_), a(a_) {}
-    Color4V(double r_, double g_, double b_, double a_)
+    constexpr Color4V() : r(0.0f), g(0.0f), b(0.0f), a(1.0f) {}
+    constexpr Color4V(float r_, float g_, float b_, float a_) : r(r_), g(g_), b(b_), a(a_) {}
+    constexpr Color4V(double r_, double g_, double b_, double a_)
         : r(static_cast<float>(r_)), g(static_cast<float>(g_)),
           b(static_cast<float>(b_)), a(static_cast<float>(a_)) {}
     // Components from 0 to 255.

@@ -2,6 +2,8 @@
 // A doubly linked list addressed by opaque positions. A position stays valid while other
 // elements are inserted or removed, which the component sets and their callers rely on.
 #include <cstddef>
+#include <iterator>
+#include <type_traits>
 #include <utility>
 
 namespace qrtz {
@@ -128,12 +130,20 @@ public:
     template <class V, class N>
     class Iter {
     public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::remove_const_t<V>;
+        using difference_type = std::ptrdiff_t;
+        using pointer = V*;
+        using reference = V&;
+        Iter() = default;
         explicit Iter(N* n) : m_n(n) {}
         V& operator*() const { return m_n->value; }
         Iter& operator++() { m_n = m_n->next; return *this; }
+        Iter operator++(int) { Iter old = *this; m_n = m_n->next; return old; }
+        bool operator==(const Iter& o) const { return m_n == o.m_n; }
         bool operator!=(const Iter& o) const { return m_n != o.m_n; }
     private:
-        N* m_n;
+        N* m_n = nullptr;
     };
     Iter<T, Node> begin() { return Iter<T, Node>(m_head); }
     Iter<T, Node> end() { return Iter<T, Node>(nullptr); }
