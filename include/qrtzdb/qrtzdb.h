@@ -36,5 +36,7 @@
 #include "qrtzdb/environment/CLocale.h"
 #include "qrtzdb/environment/CRegManager.h"
 #include "qrtzdb/environment/DbItem.h"
+#include "qrtzdb/environment/KelEnv.h"
+#include "qrtzdb/environment/MaterialEnv.h"
 #include "qrtzdb/environment/TblAtom.h"
 #include "qrtzdb/environment/TblBond.h"
