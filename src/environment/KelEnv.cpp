@@ -308,6 +308,7 @@ int KelEnv::RegPrivateEnv(const char* dir_) {
 
 int KelEnv::SetPrivateEnv(const char* dir_, int makeLinks) {
     CString base = dir_ ? dir_ : "";
+    if (base.empty()) return 0;  // would scatter the folders over the current directory
     RegPrivateEnv(base.c_str());
     CreateDirectories(base);
     base = withSeparator(base);

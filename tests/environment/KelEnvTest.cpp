@@ -84,15 +84,12 @@ TEST_F(KelEnvTest, SystemIniSetsTheSystemFolders) {
     EXPECT_EQ(KelEnv::GetDir(2), "/abs/mol");
     EXPECT_EQ(KelEnv::GetDir(3), "C:\\Cry");
     EXPECT_EQ(KelEnv::GetDir(7), sys_ + "/Template");
-    EXPECT_EQ(KelEnv::GetDir(8), sys_ + "/Bitmaps");
     EXPECT_EQ(KelEnv::GetDir(11), sys_ + "/Polymer");
     EXPECT_EQ(KelEnv::GetDir(12), ".");
     EXPECT_EQ(KelEnv::GetDir(23), ".");
-    EXPECT_EQ(KelEnv::GetDir(-1), ".");
     EXPECT_EQ(KelEnv::GetExt(11), "kel");
     EXPECT_EQ(KelEnv::GetFinder(2, 0), "/abs/mol/*.mol");
     EXPECT_EQ(KelEnv::GetFinder(4, 27), sys_ + "/McrDB/*.qsf");
-    EXPECT_EQ(KelEnv::GetTail(28), ".");
     EXPECT_EQ(KelEnv::GetDefaultDirName(20), "Materials");
 
     KelEnv::SetDir(5, "Pots");
@@ -375,6 +372,9 @@ TEST_F(KelEnvTest, SetPrivateEnvBuildsTheWorkingArea) {
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0], std::strerror(ENOENT));
     EXPECT_FALSE(exists(other + "/Data/Common Data.lnk"));
+    EXPECT_EQ(KelEnv::SetPrivateEnv("", 1), 0);
+    KelEnv::GetPrivateEnv(dir, status);
+    EXPECT_EQ(dir, other);
 }
 
 TEST_F(KelEnvTest, IsModifiedSeesRewritesByOthers) {

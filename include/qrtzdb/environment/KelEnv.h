@@ -81,7 +81,8 @@ public:
     // Registers dir and creates a working area there: "Qrtz.ini" copied from "DefQrtz.ini"
     // (an existing one is kept), the private data folders, the polymer tree, the style sheets
     // of the system analysis folder, and with makeLinks a "Common Data.lnk" link in five of the
-    // private folders to the system folder of the same kind. 1 when the folders exist after.
+    // private folders to the system folder of the same kind. 1 when the folders exist after;
+    // an empty dir does nothing and gives 0.
     static int SetPrivateEnv(const char* dir, int makeLinks);
     // $HOME/Qrtz4.0.
     static CString GetDefaultPrivateDir();
