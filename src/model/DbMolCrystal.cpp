@@ -50,16 +50,21 @@ struct Species {
 
 } // namespace
 
-// Each pass of the written algorithm walks every species of the type list. Only a species that
-// gained members since it was last compared can rename anything, so a pass here visits just
-// those, in type-list order (lowest member index at the pass's start), through a heap. A
+// The rule works in passes: rebuild the type list, then for each name in it compare every later
+// molecule of that name with the first, renaming the mismatches, until a pass renames nothing.
+// Only a species that gained members since it was last compared can rename anything, so a pass
+// here visits just those, in type-list order (lowest member index at the pass's start), through a heap. A
 // species that gains members during a pass joins it when its place in the type list is still
 // ahead, and the next pass otherwise, as in the full walk. The cost is the molecule count plus
 // the renames times a log, whatever the number of passes.
 void DbMolCrystal::UpdateMolTypeList() {
-    std::vector<DbMolecule*> mols;
+    // One walk reads every molecule's name and counts; the passes work on these arrays.
+    struct Member {
+        DbMolecule* mol;
+        int atoms, bonds;
+    };
+    std::vector<Member> mols;
     mols.reserve(static_cast<std::size_t>(GetMolCount()));
-    for (POSITION pos = GetMolHeadPosition(); pos;) mols.push_back(GetMolNext(pos));
 
     std::unordered_map<CString, Species> species;
     auto speciesOf = [&species](const CString& name, int pass) -> Species& {
@@ -75,20 +80,25 @@ void DbMolCrystal::UpdateMolTypeList() {
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
     std::vector<Species*> nextPass;
 
-    for (std::size_t i = 0; i < mols.size(); ++i) {
-        if (!mols[i]) continue;
-        Species& s = speciesOf(mols[i]->Name(), -1);
-        s.pending.push_back(static_cast<int>(i));
-        s.minIndex = std::min(s.minIndex, static_cast<int>(i));
-        if (!s.waiting) {
-            s.waiting = true;
-            nextPass.push_back(&s);
+    Species* last = nullptr;  // molecules of a species usually come together
+    for (POSITION pos = GetMolHeadPosition(); pos;) {
+        DbMolecule* mol = GetMolNext(pos);
+        if (!mol) continue;
+        const int index = static_cast<int>(mols.size());
+        mols.push_back({mol, mol->GetAtomCount(), mol->GetBondCount()});
+        if (!last || *last->name != mol->Name()) last = &speciesOf(mol->Name(), -1);
+        last->pending.push_back(index);
+        if (!last->waiting) {
+            last->waiting = true;
+            last->minIndex = index;
+            nextPass.push_back(last);
         }
     }
 
     struct Rename {
         int index;
-        CString from, to;
+        const CString* from;  // species names, stable while the map lives
+        const CString* to;
     };
     std::vector<Rename> renames;  // this pass's, to recover the type list of its start
     std::vector<int> odd;
@@ -107,8 +117,8 @@ void DbMolCrystal::UpdateMolTypeList() {
             int first = s.first;
             for (int p : s.pending)
                 if (first < 0 || p < first) first = p;
-            const int atoms = mols[first]->GetAtomCount();
-            const int bonds = mols[first]->GetBondCount();
+            const int atoms = mols[first].atoms;
+            const int bonds = mols[first].bonds;
             odd.clear();
             if (s.first >= 0 && first != s.first) {
                 // A member ahead of the old first takes over; the old group matched the old
@@ -125,7 +135,7 @@ void DbMolCrystal::UpdateMolTypeList() {
             s.bonds = bonds;
             for (int p : s.pending) {
                 if (p == first) continue;
-                if (mols[p]->GetAtomCount() == atoms && mols[p]->GetBondCount() == bonds)
+                if (mols[p].atoms == atoms && mols[p].bonds == bonds)
                     s.settled.push_back(p);
                 else
                     odd.push_back(p);
@@ -137,18 +147,18 @@ void DbMolCrystal::UpdateMolTypeList() {
             // without a copy name fails on the first of them, before any rename.
             Species* target = nullptr;
             for (int index : odd) {
-                const CString from = *s.name;
-                if (!mols[index]->RenameAsCopy(kNameLength)) {
+                DbMolecule* mol = mols[index].mol;
+                if (!mol->RenameAsCopy(kNameLength)) {
                     // The type list is the one rebuilt at this pass's start.
                     for (auto r = renames.rbegin(); r != renames.rend(); ++r)
-                        mols[r->index]->DbComp::SetName(r->from.c_str());
+                        mols[r->index].mol->DbComp::SetName(r->from->c_str());
                     UpdateTypeList();
-                    for (const Rename& r : renames) mols[r.index]->DbComp::SetName(r.to.c_str());
+                    for (const Rename& r : renames)
+                        mols[r.index].mol->DbComp::SetName(r.to->c_str());
                     return;
                 }
-                const CString& to = mols[index]->Name();
-                renames.push_back({index, from, to});
-                if (!target) target = &speciesOf(to, pass);
+                if (!target) target = &speciesOf(mol->Name(), pass);
+                renames.push_back({index, s.name, target->name});
                 const int oldMin = target->minIndex;
                 target->pending.push_back(index);
                 target->minIndex = std::min(target->minIndex, index);

@@ -236,7 +236,8 @@ DbMolCrystal* DbMolCrystal::CopySymmetry(int nx, int ny, int nz) const {
         group->ClearAtom();
         std::vector<const DbAtomV*> atoms;
         atoms.reserve(static_cast<std::size_t>(mol->GetAtomCount()));
-        for (POSITION pos = mol->GetAtomHeadPosition(); pos;) atoms.push_back(mol->GetAtomNext(pos));
+        for (POSITION pos = mol->GetAtomHeadPosition(); pos;)
+            atoms.push_back(mol->GetAtomNext(pos));
         for (int i = 0; i < nx; ++i)
             for (int j = 0; j < ny; ++j)
                 for (int k = 0; k < nz; ++k)
