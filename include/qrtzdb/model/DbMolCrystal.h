@@ -108,7 +108,8 @@ public:
 
     // Splits unbonded species holding several atom types into one molecule per atom type,
     // built from the first molecule of the species (the others are deleted). Examines the
-    // species in type-list order and stops at the first bonded or single-type one.
+    // species in type-list order and stops at the first bonded or single-type one. The atom
+    // types are read from the atoms, so a stale atom type list loses no atom.
     void Reconstruct();
 };
 
