@@ -37,6 +37,7 @@
 #include "qrtzdb/model/DbComp.h"
 #include "qrtzdb/model/DbCompSet.h"
 #include "qrtzdb/model/DbCrystal.h"
+#include "qrtzdb/model/DbMolCrystal.h"
 #include "qrtzdb/model/DbMolecule.h"
 #include "qrtzdb/model/DbMoleculeSet.h"
 #include "qrtzdb/model/DbTrajLine.h"
