@@ -28,6 +28,7 @@
 #include "qrtzdb/basis/Vertex3D.h"
 
 // model
+#include "qrtzdb/model/BenBond.h"
 #include "qrtzdb/model/DbAtom.h"
 #include "qrtzdb/model/DbAtomSet.h"
 #include "qrtzdb/model/DbAtomVSet.h"
