@@ -26,6 +26,8 @@ public:
 
     KelDbMolecule();
     explicit KelDbMolecule(const char* name);
+    // Default header fields and Sp block, and the content of source as SetMol makes it.
+    KelDbMolecule(const DbMolecule& source, int unite);
     ~KelDbMolecule() override = default;
 
     // Header fields and Sp block, then name, atoms and bonds.
@@ -49,10 +51,62 @@ public:
     // Bytes the clipboard sets aside for this molecule's database text.
     int GetKelvornClipboardSize() const;
 
+    // ---- Exchange with other programs. The readers replace atoms and bonds, name atoms by
+    // their element symbol padded to four bytes, drop dummy atoms ("Du  ") with their bonds,
+    // fold hydrogens into their carbons when unite is non-zero, and end with FixBondType.
+    // Failures throw FsException naming the line; what was read before stays.
+
+    // One MDL molfile (V2000) record in fixed columns; the lines after the last bond line
+    // (properties, "M  END", "$$$$") stay in the stream. Code 1 for a counts line without a
+    // positive atom count or with a negative bond count.
+    void ReadMdl(FileStream& in, int unite);
+    // One SD record closed by "$$$$"; FsException(2) and nothing written past 999 atoms or bonds.
+    void WriteMdl(FileStream& out) const;
+    int GetMdlClipboardSize() const;
+
+    // Free-format counts, atom and bond lines; with charge non-zero each atom line carries its
+    // partial charge after the symbol.
+    void ReadMopac(FileStream& in, int charge, int unite);
+    void WriteMopac(FileStream& out) const;
+    int GetMopacClipboardSize() const;
+
+    // QSF object tables (atom, connector and bond classes, columns found by name).
+    void ReadQsf(FileStream& in, int unite);
+    // Aromatic bonds go out as alternating single and double bonds and keep "AR" here.
+    void WriteQsf(FileStream& out);
+
+    // Replaces name, atoms and bonds by copies of source's, folds hydrogens when unite is
+    // non-zero, runs FixBondType and rebuilds the type lists. Header fields and Sp untouched.
+    void SetMol(const DbMolecule& source, int unite);
+    // Folds every hydrogen ("H ...") whose first bond leads to a carbon ("C ...") into it: mass
+    // and charge added, the hydrogen count in the carbon's fourth name byte (blank, then "1",
+    // "2", ...; a shorter carbon name is padded with blanks first). Type lists not rebuilt.
+    void Unite();
+    // Appends copies of other's atoms and bonds, the new bonds renumbered to the new atoms.
+    KelDbMolecule& operator+=(const KelDbMolecule& other);
+
     CString headerTitle;
     CString headerMaker;
     CString headerKind;
     SpBlock sp;
+
+protected:
+    // Puts every bond's smaller atom number first, then runs AssignAromaticTypes.
+    void FixBondType();
+
+private:
+    struct QsfIdTbl;
+
+    // The reader's steps, each working from the stream's current position.
+    static CString QsfFindObjectClass(FileStream& in);
+    static int QsfFindParameters(FileStream& in, int count, const CString* names, int* columns);
+    // symbol takes 5 bytes, name 3.
+    static int QsfReadAtom(FileStream& in, int symColumn, int xyzColumn, int pchrgColumn,
+                           int& id, char* symbol, Vertex3D& position, double& charge);
+    static int QsfReadConn(FileStream& in, int cls1Column, int cls2Column, int id1Column,
+                           int id2Column, int& id, int& atomId, int& bondId);
+    static int QsfReadBond(FileStream& in, int typeColumn, int& id, char* name);
+    static int QsfFindIndex(const QsfIdTbl* table, int id);
 };
 
 } // namespace qrtz
