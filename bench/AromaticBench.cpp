@@ -1,10 +1,14 @@
 // Aromatic bonds on polyaromatic sheets of 200 to 20,000 fused rings (a honeycomb patch with
-// hydrogens on its rim): finding the rings of "AR" bonds, converting them to alternating
-// bonds, and recognising Kekulé rings from double bonds and geometry.
+// hydrogens on its rim) and on zigzag chains of as many rings: finding the rings of "AR"
+// bonds, converting them to alternating bonds, and recognising Kekulé rings from double bonds
+// and geometry.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +58,49 @@ Sheet makeSheet(int columns, int rows, bool aromatic) {
         }
     return sheet;
 }
+
+// A zigzag chain of rings (a phenacene), every bond aromatic: unlike the sheet, it takes a
+// Kekulé structure, found ring after ring from one end.
+std::unique_ptr<DbMolecule> makeChain(int rings) {
+    auto mol = std::make_unique<DbMolecule>("chain");
+    const double d = 1.40;
+    std::map<std::pair<long, long>, int> places;
+    auto atom = [&](double x, double y) {
+        const auto key = std::make_pair(std::lround(x * 1000), std::lround(y * 1000));
+        const auto it = places.find(key);
+        if (it != places.end()) return it->second;
+        mol->AppendAtom(mol->CreateDbAtomV("C   ", Vertex3D(x, y, 0), 12.011, 0, 1.7));
+        return places[key] = mol->GetAtomCount();
+    };
+    std::set<std::pair<int, int>> bonded;
+    for (int k = 0; k < rings; ++k) {
+        const int q = (k + 1) / 2, r = k / 2;
+        const double cx = std::sqrt(3.0) * d * (q + r / 2.0), cy = 1.5 * d * r;
+        int corner[6];
+        for (int c = 0; c < 6; ++c) {
+            const double angle = (30.0 + 60.0 * c) * 3.141592653589793 / 180.0;
+            corner[c] = atom(cx + d * std::cos(angle), cy + d * std::sin(angle));
+        }
+        for (int c = 0; c < 6; ++c) {
+            const int a = std::min(corner[c], corner[(c + 1) % 6]), b = std::max(corner[c], corner[(c + 1) % 6]);
+            if (bonded.emplace(a, b).second) mol->AppendBond(mol->CreateDbBondV("AR", a, b));
+        }
+    }
+    return mol;
+}
+
+void BM_BenBondConvertChain(benchmark::State& state) {
+    const auto mol = makeChain(static_cast<int>(state.range(0)));
+    int result = 0;
+    for (auto _ : state) {
+        BenBond converter(mol.get());
+        result = converter.Convert();
+        converter.Retrieve();
+    }
+    state.counters["converted"] = result;
+    state.counters["bonds"] = mol->GetBondCount();
+}
+BENCHMARK(BM_BenBondConvertChain)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 // 200, 2,000 and 20,000 rings.
 void sheetSizes(benchmark::internal::Benchmark* b) {
