@@ -201,6 +201,7 @@ TEST(KelDbMolCrystal, BundlesReadBackFlagsVectorsAndMasses) {
     EXPECT_EQ(o->flag2, Vertex3D(0, 0, 0));
     EXPECT_EQ(o->mass, 15.9994);
     EXPECT_EQ(o->charge, -0.8476);
+    EXPECT_EQ(o->radius, TblAtom::GetRadius(TblAtom::FindRegIndex("O")));
     EXPECT_EQ(first->GetAtomAt(1)->flag2, Vertex3D(0.125, 0, 3));
     EXPECT_EQ(first->GetAtomAt(1)->flag3, Vertex3D(0, 0, 0));
     EXPECT_EQ(first->GetAtomAt(2)->flag, 1);
