@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "NativeRecords.h"
@@ -143,7 +144,10 @@ void KelDbMolCrystal::ReadMcrdb(FileStream& in) {
         // The Z-matrix lines that end the block before are not read.
         record.Next("a counts line");
         while (t > 0 && native::IsZmatLine(record)) record.Next("a counts line");
-        native::ReadCounts(record, 4, 6, counts);
+        native::ReadCounts(record,
+                           {"the atom count", "the bond count", "the number of atom types",
+                            "the number of molecules"},
+                           6, counts);
         const BlockCounts n =
             checkBlock(record, counts.values[0], counts.values[1], counts.values[3]);
 
@@ -238,10 +242,11 @@ void KelDbMolCrystal::ReadMoldb(FileStream& in) {
 
 int KelDbMolCrystal::GetKelvornBdlClipboardSize() const {
     std::int64_t bonds = 0;
-    std::unordered_map<std::string_view, bool> seen;
+    // The first molecule of each type in the type list.
+    std::unordered_set<std::string_view> seen;
     for (POSITION pos = GetMolHeadPosition(); pos;) {
         const DbMolecule* mol = GetMolNext(pos);
-        if (seen.emplace(mol->Name(), true).second && IsMolType(mol->Name().c_str()))
+        if (seen.insert(mol->Name()).second && IsMolType(mol->Name().c_str()))
             bonds += mol->GetBondCount();
     }
     const std::int64_t size =
