@@ -352,15 +352,6 @@ TEST(SimDbMolCrystal, ReadersMakeSimulationMembersAndTheSimulatorBundleIsShifted
               "000004   Kr                                 1    1    0\n"
               "000005   Kr          0               0             0.5            0.75   83.798\n");
     EXPECT_EQ(mol->GetAtomAt(0)->position, Vertex3D(-0.5, 0.0, 0.25));
-
-    const SimDbAtomV atom("Ar", {1, 2, 3}, {4, 5, 6}, -1.5, 39.948, 0.1, 1.9);
-    EXPECT_EQ(atom.velocity, Vertex3D(4, 5, 6));
-    EXPECT_EQ(atom.potential, -1.5);
-    EXPECT_EQ(atom.temperature, 0.0);
-    EXPECT_EQ(atom.mass, 39.948);
-    std::unique_ptr<DbComp> atomCopy(atom.Copy());
-    ASSERT_NE(dynamic_cast<SimDbAtomV*>(atomCopy.get()), nullptr);
-    EXPECT_EQ(static_cast<SimDbAtomV*>(atomCopy.get())->potential, -1.5);
 }
 
 TEST(KelDbMolCrystal, MalformedInputFailsWithTheLineAndKeepsWhatCameBefore) {
