@@ -10,8 +10,13 @@
 #include "qrtzdb/platform/CString.h"
 #include "qrtzdb/platform/CStringList.h"
 #include "qrtzdb/platform/Clipboard.h"
+#include "qrtzdb/platform/FileSystem.h"
 #include "qrtzdb/platform/MessageBox.h"
 #include "qrtzdb/platform/Module.h"
+#include "qrtzdb/platform/PrivateProfile.h"
+#include "qrtzdb/platform/Registry.h"
+#include "qrtzdb/platform/StringResource.h"
+#include "qrtzdb/platform/System.h"
 
 // basis
 #include "qrtzdb/basis/CEndianFile.h"
@@ -41,5 +46,10 @@
 #include "qrtzdb/model/DbZmatVSet.h"
 
 // environment
+#include "qrtzdb/environment/CLocale.h"
+#include "qrtzdb/environment/CRegManager.h"
+#include "qrtzdb/environment/DbItem.h"
+#include "qrtzdb/environment/KelEnv.h"
+#include "qrtzdb/environment/MaterialEnv.h"
 #include "qrtzdb/environment/TblAtom.h"
 #include "qrtzdb/environment/TblBond.h"
