@@ -33,9 +33,12 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
+    // Runs qrtz with a home, settings store and installation of its own below dir.
     Run qrtz(const std::string& args) {
         const std::string err = dir + "/stderr";
-        const std::string cmd = std::string(QRTZ_TOOL_PATH) + " " + args + " 2>" + err;
+        const std::string cmd = "HOME='" + dir + "/home' QRTZ_REGISTRY='" + dir +
+                                "/registry' QRTZ_SYSTEM_DIR='" QRTZ_SYSTEM_DATA_DIR "' " +
+                                QRTZ_TOOL_PATH + " " + args + " 2>" + err;
         Run run{-1, "", ""};
         FILE* pipe = popen(cmd.c_str(), "r");
         char buf[4096];
@@ -133,6 +136,28 @@ TEST_F(QrtzTool, ErrorsNameTheFileAndLineAndSetTheExitStatus) {
     write("keep.mcr", "old");
     EXPECT_EQ(qrtz("convert " + path("short.mol") + " " + path("keep.mcr")).status, 1);
     EXPECT_EQ(slurp(path("keep.mcr")), "old");
+}
+
+TEST_F(QrtzTool, EnvKeepsElementStylesInTheWorkingArea) {
+    Run early = qrtz("env element Ar --radius 1.5");
+    EXPECT_EQ(early.status, 1);
+    EXPECT_NE(early.err.find("qrtz env init"), std::string::npos) << early.err;
+
+    Run init = qrtz("env init " + path("work") + " --links");
+    ASSERT_EQ(init.status, 0) << init.err;
+    EXPECT_FALSE(slurp(path("work/Qrtz.ini")).empty());
+
+    Run set = qrtz("env element Ar --color 10,20,30 --radius 1.5");
+    ASSERT_EQ(set.status, 0) << set.err;
+    Run shown = qrtz("env element Ar");
+    EXPECT_NE(shown.out.find("color: 10 20 30"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("radius: 1.5000"), std::string::npos) << shown.out;
+
+    Run show = qrtz("env show --json");
+    ASSERT_EQ(show.status, 0) << show.err;
+    EXPECT_NE(show.out.find("\"status\":\"ok\""), std::string::npos) << show.out;
+    EXPECT_EQ(qrtz("env element Xq").status, 1);
+    EXPECT_EQ(qrtz("env element Ar --color 300,0,0").status, 2);
 }
 
 } // namespace

@@ -24,5 +24,6 @@ void AddInfoCommand(CLI::App& app);
 void AddConvertCommand(CLI::App& app);
 void AddZmatCommand(CLI::App& app);
 void AddBuildCommands(CLI::App& app);
+void AddEnvCommands(CLI::App& app);
 
 } // namespace qrtz::tool

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     qrtz::tool::AddConvertCommand(app);
     qrtz::tool::AddZmatCommand(app);
     qrtz::tool::AddBuildCommands(app);
+    qrtz::tool::AddEnvCommands(app);
 
     try {
         app.parse(argc, argv);
