@@ -403,6 +403,8 @@ void KelDbMolCrystal::ReadBdl(FileStream& in) {
                 int at = 1;
                 if (record.Count() == fullAtomLine - 1 && record.IsNumber(1))
                     symbol = native::kBlankAtom;
+                else if (record.Count() == fullAtomLine + 1 && native::NameInColumns(record, 9, symbol))
+                    at = 3;
                 else
                     record.Symbol(at++, "the element symbol", symbol);
                 const double charge = record.Real(at++, "the partial charge");

@@ -95,12 +95,23 @@ void ReadAtomLine(TextRecord& record, AtomFields& atom) {
     int at = 1;
     // A blank name leaves six fields, all numbers, where seven are written.
     if (record.Count() == 6 && record.IsNumber(1)) atom.symbol = kBlankAtom;
+    else if (record.Count() == 8 && NameInColumns(record, 7, atom.symbol)) at = 3;
     else record.Symbol(at++, "the element symbol", atom.symbol);
     atom.mass = record.Real(at++, "the mass");
     atom.x = record.Real(at++, "x");
     atom.y = record.Real(at++, "y");
     atom.z = record.Real(at++, "z");
     atom.charge = record.Real(at, "the partial charge");
+}
+
+bool NameInColumns(const TextRecord& record, std::size_t column, CString& symbol) {
+    if (record.IsNumber(1) || record.IsNumber(2)) return false;
+    const std::string_view line = record.Line();
+    if (line.size() <= column + 4 || line[column] == ' ' || line[column + 4] != ' ') return false;
+    const std::string_view name = line.substr(column, 4);
+    if (name.find(' ') == std::string_view::npos) return false;
+    symbol.assign(name);
+    return true;
 }
 
 void AppendAtom(DbAtomVSet& set, const AtomFields& atom, ElementCache& elements) {

@@ -6,6 +6,7 @@
 #include "formats/FormatTestSupport.h"
 #include "qrtzdb/environment/TblAtom.h"
 #include "qrtzdb/formats/KelDbAtomV.h"
+#include "qrtzdb/formats/KelDbMolCrystal.h"
 #include "qrtzdb/formats/KelDbMolecule.h"
 
 namespace qrtz {
@@ -255,6 +256,41 @@ TEST(KelDbAtomV, RecordsRoundTrip) {
     EXPECT_EQ(back.mass, 14.0);
     EXPECT_EQ(back.position.x, 7.5);
     EXPECT_EQ(back.GetName(), "Carb");
+}
+
+} // namespace
+} // namespace qrtz
+
+namespace qrtz {
+namespace {
+
+// Aromatic typing names ring carbons "C R "; such names come back whole from the molecule
+// database and the bundle, where a split into two fields would lose the atom.
+TEST(NativeFormats, AtomNamesWithABlankReadBack) {
+    KelDbMolecule mol;
+    mol.SetName("Ring");
+    mol.AppendAtom(mol.CreateDbAtomV("C R ", {0.1, 0.2, 0.3}, 12.011, -0.1, 0.0));
+    mol.AppendAtom(mol.CreateDbAtomV("H", {0.4, 0.5, 0.6}, 1.008, 0.1, 0.0));
+    mol.AppendBond(mol.CreateDbBondV("1", 1, 2));
+    mol.UpdateAtomTypeList();
+    KelDbMolecule back;
+    testing::readText(testing::written([&](FileStream& out) { mol.WriteMoldb(out); }),
+                      [&](FileStream& in) { back.ReadMoldb(in); });
+    ASSERT_EQ(back.GetAtomCount(), 2);
+    EXPECT_EQ(back.GetAtomAt(0)->GetName(), "C R ");
+    EXPECT_DOUBLE_EQ(back.GetAtomAt(0)->mass, 12.011);
+
+    KelDbMolCrystal mcr;
+    mcr.AppendMol(static_cast<DbMolecule*>(mol.Copy()));
+    mcr.UpdateMolTypeList();
+    for (int mode : {1, -2}) {
+        KelDbMolCrystal again;
+        testing::readText(testing::written([&](FileStream& out) { mcr.WriteBdl(out, mode); }),
+                          [&](FileStream& in) { again.ReadBdl(in); });
+        ASSERT_EQ(again.GetAtomCount(), 2) << "mode " << mode;
+        EXPECT_EQ(again.GetMolAt(0)->GetAtomAt(0)->GetName(), "C R ") << "mode " << mode;
+        EXPECT_DOUBLE_EQ(again.GetMolAt(0)->GetAtomAt(0)->position.z, 0.3);
+    }
 }
 
 } // namespace

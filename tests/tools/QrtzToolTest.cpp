@@ -118,6 +118,31 @@ TEST_F(QrtzTool, BuildAndSupercellCountAtoms) {
     EXPECT_NE(info.out.find("a: 21.0400"), std::string::npos) << info.out;
 }
 
+TEST_F(QrtzTool, ExchangeFormatsReadAndWriteThroughTheSameCommands) {
+    const std::string data = QRTZ_TEST_DATA_DIR;
+    write("two.sdf", slurp(data + "/ob-benzene.sdf") + slurp(data + "/ob-naphthalene.sdf"));
+    Outcome sd = qrtz("info " + path("two.sdf"));
+    ASSERT_EQ(sd.status, 0) << sd.err;
+    EXPECT_NE(sd.out.find("record: 2"), std::string::npos) << sd.out;
+    EXPECT_NE(sd.out.find("atoms: 18"), std::string::npos) << "naphthalene, with its hydrogens";
+    Outcome split = qrtz("convert " + path("two.sdf") + " " + path("r.mol"));
+    ASSERT_EQ(split.status, 0) << split.err;
+    EXPECT_NE(qrtz("info " + path("r-2.mol")).out.find("bonds: 19"), std::string::npos);
+
+    // Native -> SD -> MOPAC -> QSF -> MDL molfile keeps the atoms.
+    ASSERT_EQ(qrtz("convert " + example("benzene.mol") + " " + path("b.sdf")).status, 0);
+    ASSERT_EQ(qrtz("convert " + path("b.sdf") + " " + path("b.mop")).status, 0);
+    ASSERT_EQ(qrtz("convert " + path("b.mop") + " " + path("b.qsf")).status, 0);
+    ASSERT_EQ(qrtz("convert " + path("b.qsf") + " " + path("b.mol") + " --to mdl").status, 0);
+    Outcome mdl = qrtz("info --mdl " + path("b.mol"));
+    ASSERT_EQ(mdl.status, 0) << mdl.err;
+    EXPECT_NE(mdl.out.find("atoms: 12"), std::string::npos) << mdl.out;
+    EXPECT_NE(qrtz("info " + path("b.mol")).err.find("b.mol"), std::string::npos)
+        << "an MDL file read as a molecular database fails and names the file";
+    Outcome united = qrtz("info --unite " + path("b.mop"));
+    EXPECT_NE(united.out.find("atoms: 6"), std::string::npos) << united.out;
+}
+
 TEST_F(QrtzTool, ErrorsNameTheFileAndLineAndSetTheExitStatus) {
     write("short.mol", "title\nmaker\nkind\n0 0 0 0 0 0\n1\nH2O 3 2\n1 O 16.0 0 0 0\n");
     Outcome bad = qrtz("info " + path("short.mol"));

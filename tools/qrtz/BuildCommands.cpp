@@ -90,7 +90,7 @@ void build(const BuildOptions& o) {
                                             TblAtom::GetRadius(row));
         species = atom->GetName();
     } else {
-        mol = ReadAs(o.molecule, Kind::molecule);
+        mol = ReadOneAs(o.molecule, Kind::molecule);
         nearest = 2 * radiusOf(*mol.molecule) + kDefaultGap;
         species = mol.molecule->GetName();
     }
@@ -165,7 +165,7 @@ void AddBuildCommands(CLI::App& app) {
         const FileFormat& target = FormatOf(so->output);
         if (target.kind != Kind::molCrystal)
             throw ToolError(so->output + ": a supercell is written as .mcr or .bdl");
-        Structure src = ReadAs(so->input, Kind::molCrystal);
+        Structure src = ReadOneAs(so->input, Kind::molCrystal);
         Structure out;
         out.kind = Kind::molCrystal;
         std::unique_ptr<DbMolCrystal> copy(src.molCrystal->CopySymmetry(so->nx, so->ny, so->nz));

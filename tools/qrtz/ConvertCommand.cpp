@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -13,16 +14,35 @@ namespace qrtz::tool {
 
 void AddConvertCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand(
-        "convert", "Convert between structure files: .mol into .mcr/.bdl (the molecule in the "
-                   "middle of the cell), .mcr <-> .bdl, .cry <-> .mcr/.bdl (one group per element)");
+        "convert", "Convert between structure files: molecules among .mol .sdf .mop .qsf and into "
+                   ".mcr/.bdl (in the middle of the cell), .mcr <-> .bdl, .cry <-> .mcr/.bdl (one "
+                   "group per element); the records of an SD file to numbered files");
     auto in = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
+    auto options = std::make_shared<ReadOptions>();
+    auto to = std::make_shared<std::string>();
     cmd->add_option("input", *in, "Structure file to read")->required();
     cmd->add_option("output", *out, "File to write; its extension gives the kind")->required();
-    cmd->callback([in, out] {
-        const FileFormat& target = FormatOf(*out);
-        Structure s = ReadAs(*in, target.kind);
-        WriteStructure(s, *out, target);
+    AddReadOptions(*cmd, *options);
+    std::vector<std::string> names;
+    for (const FileFormat& f : FileFormats()) names.push_back(f.name);
+    cmd->add_option("--to", *to, "Output format by name, e.g. mdl for an MDL .mol file")
+        ->check(CLI::IsMember(names));
+    cmd->callback([in, out, options, to] {
+        const FileFormat& target = to->empty() ? FormatOf(*out) : FormatNamed(*to);
+        std::vector<Structure> all = ReadAs(*in, target.kind, *options);
+        if (all.size() == 1 || target.records) {
+            WriteStructures(all, *out, target);
+            return;
+        }
+        // Several records into a one-structure format: one numbered file each.
+        const auto dot = out->find_last_of('.');
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const std::string numbered =
+                out->substr(0, dot) + "-" + std::to_string(i + 1) + out->substr(dot);
+            WriteStructure(all[i], numbered, target);
+            std::printf("%s\n", numbered.c_str());
+        }
     });
 }
 
@@ -30,9 +50,11 @@ void AddZmatCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("zmat", "Print a molecule's Z-matrix: atom, bond length and "
                                            "reference, angle and reference, torsion and reference");
     auto in = std::make_shared<std::string>();
-    cmd->add_option("molecule", *in, "Molecular database file (.mol)")->required();
-    cmd->callback([in] {
-        Structure s = ReadAs(*in, Kind::molecule);
+    auto options = std::make_shared<ReadOptions>();
+    cmd->add_option("molecule", *in, "A molecule file (.mol .sdf .mop .qsf)")->required();
+    AddReadOptions(*cmd, *options);
+    cmd->callback([in, options] {
+        Structure s = ReadOneAs(*in, Kind::molecule, *options);
         DbZmatVSet zmat;
         zmat.CreateZmat(*s.molecule);
         POSITION atom = s.molecule->GetAtomHeadPosition();

@@ -99,19 +99,25 @@ void describeMolCrystal(KelDbMolCrystal& mcr, Report& r) {
     r.Add("density", Report(mcr.GetDensity() * kPerCubicCentimetre, 4));
 }
 
-Report describe(const std::string& path) {
-    const FileFormat& format = FormatOf(path);
-    Structure s = ReadStructure(path, format);
-    Report r;
-    r.Add("file", path);
-    r.Add("kind", KindName(format.kind));
-    r.Add("format", format.name);
-    switch (s.kind) {
-    case Kind::molecule: describeMolecule(*s.molecule, r); break;
-    case Kind::crystal: describeCrystal(*s.crystal, r); break;
-    case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
+// One report per structure of the file (one per record of an SD file).
+std::vector<Report> describe(const std::string& path, const ReadOptions& options) {
+    const FileFormat& format = FormatOf(path, options);
+    std::vector<Structure> all = ReadStructures(path, options);
+    std::vector<Report> reports;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        Structure& s = all[i];
+        Report& r = reports.emplace_back();
+        r.Add("file", path);
+        if (format.records) r.Add("record", static_cast<int>(i + 1));
+        r.Add("kind", KindName(format.kind));
+        r.Add("format", format.name);
+        switch (s.kind) {
+        case Kind::molecule: describeMolecule(*s.molecule, r); break;
+        case Kind::crystal: describeCrystal(*s.crystal, r); break;
+        case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
+        }
     }
-    return r;
+    return reports;
 }
 
 } // namespace
@@ -121,16 +127,20 @@ void AddInfoCommand(CLI::App& app) {
                                            "types, cell, volume, density (g/cm3), centre of mass");
     auto files = std::make_shared<std::vector<std::string>>();
     auto json = std::make_shared<bool>(false);
-    cmd->add_option("files", *files, "Structure files (.mol .cry .mcr .bdl)")->required();
+    auto options = std::make_shared<ReadOptions>();
+    cmd->add_option("files", *files, "Structure files (.mol .cry .mcr .bdl .sdf .mop .qsf)")->required();
+    AddReadOptions(*cmd, *options);
     cmd->add_flag("--json", *json, "Machine-readable output: one object, or a list for several files");
-    cmd->callback([files, json] {
+    cmd->callback([files, json, options] {
         Report all = Report::List();
+        int shown = 0;
         for (const std::string& path : *files) {
             try {
-                Report r = describe(path);
-                if (*json) all.Push(std::move(r));
-                else std::printf("%s%s", files->size() > 1 && &path != &files->front() ? "\n" : "",
-                                 r.Text().c_str());
+                for (Report& r : describe(path, *options)) {
+                    if (*json) all.Push(std::move(r));
+                    else std::printf("%s%s", shown > 0 ? "\n" : "", r.Text().c_str());
+                    ++shown;
+                }
             } catch (const KelException& e) {
                 std::fprintf(stderr, "qrtz: %s\n", e.Message().c_str());
                 ExitStatus() = 1;
@@ -141,7 +151,7 @@ void AddInfoCommand(CLI::App& app) {
         }
         if (*json) {
             std::string text = all.Json();
-            if (files->size() == 1) text = text.substr(1, text.size() - 2);  // the one object
+            if (shown == 1) text = text.substr(1, text.size() - 2);  // the one object
             if (!text.empty()) std::printf("%s\n", text.c_str());
         }
     });

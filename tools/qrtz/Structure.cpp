@@ -4,7 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <unistd.h>
+
+#include <CLI/CLI.hpp>
 
 #include "Commands.h"
 
@@ -78,6 +82,12 @@ Structure molCrystalToCrystal(KelDbMolCrystal& mcr) {
 
 } // namespace
 
+void AddReadOptions(CLI::App& command, ReadOptions& options) {
+    command.add_flag("--mdl", options.mdl, "Read .mol files as MDL molfiles");
+    command.add_flag("--unite", options.unite,
+                     "Fold hydrogens into their carbons (united atoms) in MDL, MOPAC and QSF files");
+}
+
 const char* KindName(Kind kind) {
     switch (kind) {
     case Kind::molecule: return "molecule";
@@ -87,30 +97,119 @@ const char* KindName(Kind kind) {
     return "structure";
 }
 
+namespace {
+
+// A MOPAC text written by us carries a partial charge after each symbol; one from elsewhere
+// may not. The first atom line tells: a fifth field that is a number is a charge.
+bool mopacHasCharges(const std::string& text) {
+    std::istringstream lines(text);
+    std::string counts, atom;
+    if (!std::getline(lines, counts) || !std::getline(lines, atom)) return false;
+    std::istringstream fields(atom);
+    std::string field;
+    for (int i = 0; i < 5; ++i)
+        if (!(fields >> field)) return false;
+    char* end = nullptr;
+    std::strtod(field.c_str(), &end);
+    return end && *end == '\0';
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ToolError(path + ": " + std::strerror(errno));
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Parses text as one structure of format; messages carry name.
+Structure parse(const std::string& text, const std::string& name, const FileFormat& format,
+                const ReadOptions& options) {
+    Structure s = makeEmpty(format.kind);
+    std::istringstream in(text);
+    FileStream stream(in);
+    stream.SetName(name.c_str());
+    format.read(s, stream, options);
+    return s;
+}
+
+// One structure per record of an SD file, each record read on its own, so a record the
+// reader leaves early ("M  END" and what follows) does not disturb the next.
+std::vector<Structure> readRecords(const std::string& path, const FileFormat& format,
+                                   const ReadOptions& options) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ToolError(path + ": " + std::strerror(errno));
+    std::vector<Structure> records;
+    std::string line, record;
+    int lineNumber = 0, firstLine = 1;
+    bool content = false;
+    auto finish = [&] {
+        if (content) {
+            const std::string name = path + " record " + std::to_string(records.size() + 1) +
+                                     " (from line " + std::to_string(firstLine) + ")";
+            records.push_back(parse(record, name, format, options));
+        }
+        record.clear();
+        content = false;
+        firstLine = lineNumber + 1;
+    };
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        record += line + "\n";
+        if (line.find_first_not_of(" \t\r") != std::string::npos) content = true;
+        if (line.compare(0, 4, "$$$$") == 0) finish();
+    }
+    finish();
+    return records;
+}
+
+} // namespace
+
 const std::vector<FileFormat>& FileFormats() {
     static const std::vector<FileFormat> formats = {
-        {"mol", ".mol", "molecular database", Kind::molecule,
-         [](Structure& s, FileStream& in) { s.molecule->ReadMoldb(in); },
+        {"mol", ".mol", "molecular database", Kind::molecule, false,
+         [](Structure& s, FileStream& in, const ReadOptions&) { s.molecule->ReadMoldb(in); },
          [](Structure& s, FileStream& out) { s.molecule->WriteMoldb(out); }},
-        {"cry", ".cry", "crystal database", Kind::crystal,
-         [](Structure& s, FileStream& in) { s.crystal->ReadCrydb(in); },
+        {"cry", ".cry", "crystal database", Kind::crystal, false,
+         [](Structure& s, FileStream& in, const ReadOptions&) { s.crystal->ReadCrydb(in); },
          [](Structure& s, FileStream& out) { s.crystal->WriteCrydb(out); }},
-        {"mcr", ".mcr", "molecular crystal database", Kind::molCrystal,
-         [](Structure& s, FileStream& in) { s.molCrystal->ReadMcrdb(in); },
+        {"mcr", ".mcr", "molecular crystal database", Kind::molCrystal, false,
+         [](Structure& s, FileStream& in, const ReadOptions&) { s.molCrystal->ReadMcrdb(in); },
          [](Structure& s, FileStream& out) { s.molCrystal->WriteMcrdb(out); }},
-        {"bdl", ".bdl", "bundle (molecular crystal for the simulator)", Kind::molCrystal,
-         [](Structure& s, FileStream& in) { s.molCrystal->ReadBdl(in); },
+        {"bdl", ".bdl", "bundle (molecular crystal for the simulator)", Kind::molCrystal, false,
+         [](Structure& s, FileStream& in, const ReadOptions&) { s.molCrystal->ReadBdl(in); },
          [](Structure& s, FileStream& out) { s.molCrystal->WriteBdl(out, 1); }},
+        {"sdf", ".sdf", "MDL SD file, one molecule per record", Kind::molecule, true,
+         [](Structure& s, FileStream& in, const ReadOptions& o) { s.molecule->ReadMdl(in, o.unite); },
+         [](Structure& s, FileStream& out) { s.molecule->WriteMdl(out); }},
+        {"mdl", ".mol", "MDL molfile (a .mol file read with --mdl)", Kind::molecule, true,
+         [](Structure& s, FileStream& in, const ReadOptions& o) { s.molecule->ReadMdl(in, o.unite); },
+         [](Structure& s, FileStream& out) { s.molecule->WriteMdl(out); }},
+        {"mop", ".mop", "MOPAC-style geometry text", Kind::molecule, false,
+         nullptr,  // read in ReadStructures, which first looks whether the lines carry charges
+         [](Structure& s, FileStream& out) { s.molecule->WriteMopac(out); }},
+        {"qsf", ".qsf", "QSF object tables", Kind::molecule, false,
+         [](Structure& s, FileStream& in, const ReadOptions& o) { s.molecule->ReadQsf(in, o.unite); },
+         [](Structure& s, FileStream& out) { s.molecule->WriteQsf(out); }},
     };
     return formats;
 }
 
-const FileFormat& FormatOf(const std::string& path, const std::string& forced) {
-    const std::string ext = forced.empty() ? extensionOf(path) : "." + forced;
+const FileFormat& FormatNamed(const std::string& name) {
     for (const FileFormat& f : FileFormats())
-        if (ext == f.extension) return f;
+        if (name == f.name) return f;
+    throw ToolError("unknown format '" + name + "'");
+}
+
+const FileFormat& FormatOf(const std::string& path, const ReadOptions& options) {
+    const std::string ext = extensionOf(path);
+    for (const FileFormat& f : FileFormats())
+        if (options.mdl ? f.name == std::string("mdl") && ext == f.extension : ext == f.extension)
+            return f;
     std::string known;
-    for (const FileFormat& f : FileFormats()) known += std::string(known.empty() ? "" : ", ") + f.extension;
+    for (const FileFormat& f : FileFormats())
+        if (known.find(f.extension) == std::string::npos)
+            known += std::string(known.empty() ? "" : ", ") + f.extension;
     throw ToolError(path + ": unknown file kind '" + ext + "' (known: " + known + ")");
 }
 
@@ -150,31 +249,65 @@ void WithOutput(const std::string& path, const std::function<void(FileStream&)>&
     }
 }
 
-Structure ReadStructure(const std::string& path, const FileFormat& format) {
+std::vector<Structure> ReadStructures(const std::string& path, const ReadOptions& options) {
+    const FileFormat& format = FormatOf(path, options);
+    if (format.records) return readRecords(path, format, options);
+    std::vector<Structure> one;
+    if (format.name == std::string("mop")) {
+        const std::string text = slurp(path);
+        const int charges = mopacHasCharges(text) ? 1 : 0;
+        Structure s = makeEmpty(Kind::molecule);
+        std::istringstream in(text);
+        FileStream stream(in);
+        stream.SetName(path.c_str());
+        s.molecule->ReadMopac(stream, charges, options.unite);
+        one.push_back(std::move(s));
+        return one;
+    }
     Structure s = makeEmpty(format.kind);
-    WithInput(path, [&](FileStream& in) { format.read(s, in); });
-    return s;
+    WithInput(path, [&](FileStream& in) { format.read(s, in, options); });
+    one.push_back(std::move(s));
+    return one;
 }
 
-Structure ReadStructure(const std::string& path) { return ReadStructure(path, FormatOf(path)); }
-
-Structure ReadAs(const std::string& path, Kind wanted) {
-    const FileFormat& format = FormatOf(path);
-    if (format.kind == wanted) return ReadStructure(path, format);
-    if (format.kind == Kind::molecule && wanted == Kind::molCrystal) {
-        Structure s = makeEmpty(Kind::molCrystal);
-        WithInput(path, [&](FileStream& in) { s.molCrystal->ReadMoldb(in); });
-        return s;
+std::vector<Structure> ReadAs(const std::string& path, Kind wanted, const ReadOptions& options) {
+    const FileFormat& format = FormatOf(path, options);
+    if (format.kind == Kind::molecule && wanted == Kind::molCrystal && format.name == std::string("mol")) {
+        std::vector<Structure> one;
+        one.push_back(makeEmpty(Kind::molCrystal));
+        WithInput(path, [&](FileStream& in) { one.back().molCrystal->ReadMoldb(in); });
+        return one;
     }
-    Structure s = ReadStructure(path, format);
-    if (format.kind == Kind::crystal && wanted == Kind::molCrystal) return crystalToMolCrystal(*s.crystal);
-    if (format.kind == Kind::molCrystal && wanted == Kind::crystal) return molCrystalToCrystal(*s.molCrystal);
-    throw ToolError(path + ": a " + KindName(format.kind) + " cannot be made into a " +
-                    KindName(wanted));
+    std::vector<Structure> read = ReadStructures(path, options);
+    if (format.kind == wanted) return read;
+    for (Structure& s : read) {
+        if (s.kind == Kind::crystal && wanted == Kind::molCrystal) s = crystalToMolCrystal(*s.crystal);
+        else if (s.kind == Kind::molCrystal && wanted == Kind::crystal) s = molCrystalToCrystal(*s.molCrystal);
+        else throw ToolError(path + ": a " + KindName(format.kind) + " cannot be made into a " +
+                             KindName(wanted));
+    }
+    return read;
+}
+
+Structure ReadOneAs(const std::string& path, Kind wanted, const ReadOptions& options) {
+    std::vector<Structure> all = ReadAs(path, wanted, options);
+    if (all.size() != 1)
+        throw ToolError(path + ": holds " + std::to_string(all.size()) + " structures, not one");
+    return std::move(all.front());
 }
 
 void WriteStructure(Structure& structure, const std::string& path, const FileFormat& format) {
     WithOutput(path, [&](FileStream& out) { format.write(structure, out); });
+}
+
+void WriteStructures(std::vector<Structure>& structures, const std::string& path,
+                     const FileFormat& format) {
+    if (structures.size() != 1 && !format.records)
+        throw ToolError(path + ": a " + format.description + " holds one structure, not " +
+                        std::to_string(structures.size()));
+    WithOutput(path, [&](FileStream& out) {
+        for (Structure& s : structures) format.write(s, out);
+    });
 }
 
 } // namespace qrtz::tool

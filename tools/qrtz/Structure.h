@@ -10,6 +10,10 @@
 #include "qrtzdb/formats/KelDbMolCrystal.h"
 #include "qrtzdb/formats/KelDbMolecule.h"
 
+namespace CLI {
+class App;
+}
+
 namespace qrtz::tool {
 
 enum class Kind { molecule, crystal, molCrystal };
@@ -25,36 +29,53 @@ struct Structure {
     std::shared_ptr<KelDbMolCrystal> molCrystal;
 };
 
+// How imported molecules are read.
+struct ReadOptions {
+    bool mdl = false;    // a .mol file is an MDL molfile, not a molecular database
+    bool unite = false;  // fold hydrogens into their carbons (MDL, MOPAC and QSF files)
+};
+
+// Adds --mdl and --unite to a command.
+void AddReadOptions(CLI::App& command, ReadOptions& options);
+
 // A file format: how files of it are named, which structure it holds, and how it is read and
-// written. Formats are listed once, in FileFormats().
+// written. Formats are listed once, in FileFormats(); an SD file holds one molecule per record.
 struct FileFormat {
     const char* name;
     const char* extension;
     const char* description;
     Kind kind;
-    std::function<void(Structure&, FileStream&)> read;
+    bool records;
+    std::function<void(Structure&, FileStream&, const ReadOptions&)> read;
     std::function<void(Structure&, FileStream&)> write;
 };
 
 const std::vector<FileFormat>& FileFormats();
 
-// The format of a path, from its extension (or the format name given instead); throws
-// ToolError for an unknown one.
-const FileFormat& FormatOf(const std::string& path, const std::string& forced = "");
+// The format of a path from its extension, or the MDL molfile for a .mol file when options.mdl
+// is set; throws ToolError for an unknown one.
+const FileFormat& FormatOf(const std::string& path, const ReadOptions& options = {});
 
-// Reads a whole file; errors name the file and line.
-Structure ReadStructure(const std::string& path, const FileFormat& format);
-Structure ReadStructure(const std::string& path);
+// The format of that name ("mol", "mdl", "sdf", ...); throws ToolError for an unknown one.
+const FileFormat& FormatNamed(const std::string& name);
 
-// Reads path as a structure of the wanted kind, converting where that makes sense: a molecule
+// Reads every structure of a file: one, or one per record of an SD file. Errors name the file,
+// the record and the line.
+std::vector<Structure> ReadStructures(const std::string& path, const ReadOptions& options = {});
+
+// Reads path as structures of the wanted kind, converting where that makes sense: a molecule
 // becomes the only molecule of a molecular crystal (in the middle of its cell), a crystal
 // becomes a molecular crystal with one group of atoms per element, and a molecular crystal a
 // crystal holding all its atoms.
-Structure ReadAs(const std::string& path, Kind wanted);
+std::vector<Structure> ReadAs(const std::string& path, Kind wanted, const ReadOptions& options = {});
+// The same for a file that must hold exactly one structure.
+Structure ReadOneAs(const std::string& path, Kind wanted, const ReadOptions& options = {});
 
-// Writes the structure to path through a temporary file, so a failed write leaves any old
-// file whole.
+// Writes the structures to path through a temporary file, so a failed write leaves any old
+// file whole. Only a format with records takes more than one.
 void WriteStructure(Structure& structure, const std::string& path, const FileFormat& format);
+void WriteStructures(std::vector<Structure>& structures, const std::string& path,
+                     const FileFormat& format);
 
 // Opens path and runs body over a stream on it; errors name the file.
 void WithInput(const std::string& path, const std::function<void(FileStream&)>& body);
