@@ -30,3 +30,6 @@
 // environment
 #include "qrtzdb/environment/TblAtom.h"
 #include "qrtzdb/environment/TblBond.h"
+
+// simulation
+#include "qrtzdb/simulation/MagicNo.h"
