@@ -1,20 +1,24 @@
 #pragma once
-// Every public header of the library. A test keeps this list complete.
+// Every public header of the library. A test keeps this list complete;
+// scripts/umbrella.sh rewrites it.
 
 #include "qrtzdb/Version.h"
 
 // platform
 #include "qrtzdb/platform/CFile.h"
-#include "qrtzdb/platform/Clipboard.h"
 #include "qrtzdb/platform/CList.h"
 #include "qrtzdb/platform/CString.h"
 #include "qrtzdb/platform/CStringList.h"
+#include "qrtzdb/platform/Clipboard.h"
 #include "qrtzdb/platform/MessageBox.h"
 #include "qrtzdb/platform/Module.h"
 
 // basis
+#include "qrtzdb/basis/CEndianFile.h"
 #include "qrtzdb/basis/Calc.h"
 #include "qrtzdb/basis/Color4V.h"
+#include "qrtzdb/basis/DirManager.h"
+#include "qrtzdb/basis/FileStream.h"
 #include "qrtzdb/basis/KelException.h"
 #include "qrtzdb/basis/Vertex3D.h"
 
@@ -26,6 +30,10 @@
 #include "qrtzdb/model/DbBondVSet.h"
 #include "qrtzdb/model/DbComp.h"
 #include "qrtzdb/model/DbCompSet.h"
+#include "qrtzdb/model/DbMolecule.h"
+#include "qrtzdb/model/DbMoleculeSet.h"
+#include "qrtzdb/model/DbZmatV.h"
+#include "qrtzdb/model/DbZmatVSet.h"
 
 // environment
 #include "qrtzdb/environment/TblAtom.h"
