@@ -41,3 +41,4 @@
 
 // simulation
 #include "qrtzdb/simulation/MagicNo.h"
+#include "qrtzdb/simulation/SimFileContents.h"

@@ -122,7 +122,8 @@ struct FrameDef {
     std::vector<float> extra;
     std::vector<int> skip;
     float cell[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
-    int atomCount = 0;            // "Sp" files: the stored count (may be -1); 0 takes N
+    static constexpr int kAllAtoms = -2147483647 - 1;
+    int atomCount = kAllAtoms;    // "Sp" files: the stored count (-1 and 0 too); kAllAtoms: N
     std::vector<int> molCounts;   // "Sp" files: per type; empty takes the initial counts
     std::vector<float> x, y, z, vx, vy, vz, ep;
     std::vector<std::string> extraRecords;  // data of the records after the energies
@@ -235,7 +236,7 @@ inline void WriteFrame(RecordWriter& w, const SimFileDef& d, const FrameDef& f) 
     w.put(cell);
     int n = d.N();
     if (d.Sp()) {
-        const int stored = f.atomCount != 0 ? f.atomCount : d.N();
+        const int stored = f.atomCount != FrameDef::kAllAtoms ? f.atomCount : d.N();
         if (stored >= 0) n = stored;
         w.put(w.rec().I(stored));
         Rec counts = w.rec();
