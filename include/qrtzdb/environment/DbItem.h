@@ -1,0 +1,71 @@
+#pragma once
+// One user setting of the host: a value with its INI section and key, a title and unit for
+// display, and the kind of editor it wants. Definitions are one-line texts in the host's
+// string resources: section|key|title|unit|EDIT|INT or DOUBLE, or section|key|title|unit|
+// SELECT or ONOFF followed by the choice texts.
+#include "qrtzdb/platform/CString.h"
+#include "qrtzdb/platform/CStringList.h"
+
+namespace qrtz {
+
+class DbItem {
+public:
+    enum ITEMTYPE { ONOFF = 0, SELECT = 1, EDIT = 2 };
+    enum VALUETYPE { INT = 0, DOUBLE = 1 };
+
+    DbItem() = default;
+    // Copies take their own copy of the choice list.
+    DbItem(const DbItem& other);
+    DbItem& operator=(const DbItem& other);
+    virtual ~DbItem();
+
+    // Fills the item from the definition stored under string resource id; a missing resource
+    // reads as an empty definition.
+    void Create(unsigned int id);
+    // Takes ownership of choices, which may be null.
+    void Create(unsigned int id, const char* section, const char* key, ITEMTYPE kind,
+                const char* title, const char* unit, VALUETYPE valueType, CStringList* choices);
+
+    unsigned int GetID() const { return identifier; }
+    VALUETYPE GetValueType() const { return valueType; }
+    int GetInt() const { return intValue; }
+    double GetDouble() const { return doubleValue; }
+    void SetInt(int value) { intValue = value; }
+    void SetDouble(double value) { doubleValue = value; }
+    // Copies other's value when both hold the same value type.
+    void GetValue(DbItem* other);
+
+    // 1 when the INI entry held a value, 0 (value unchanged) when it is missing or empty.
+    int ReadProfile(const char* iniFile);
+    // Nonzero when the INI entry was written.
+    int WriteProfile(const char* iniFile);
+
+    CString PrintTitle() const { return title; }
+    CString PrintUnit() const;
+    // A choice index outside the list prints as an empty text; an on/off item whose list has
+    // fewer than two texts prints "ON" or "OFF" where its own text is missing.
+    CString PrintValue() const;
+    CString PrintValueWithUnit() const;
+    // "title : value [unit]".
+    CString Describe() const;
+
+    int Succeeded() const { return status; }
+    int Failed() const { return status == 0 ? 1 : 0; }
+
+    CString section;
+    CString key;
+    ITEMTYPE itemKind = EDIT;
+    CString title;
+    CString unit;
+    CStringList* choiceList = nullptr;  // owned
+    int status = 0;
+
+private:
+    unsigned int identifier = 0;
+    VALUETYPE valueType = INT;
+    // The value is either; valueType tells which one is meant.
+    int intValue = 0;
+    double doubleValue = 0.0;
+};
+
+} // namespace qrtz
