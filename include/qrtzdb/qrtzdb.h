@@ -55,6 +55,15 @@
 #include "qrtzdb/environment/TblAtom.h"
 #include "qrtzdb/environment/TblBond.h"
 
+// formats
+#include "qrtzdb/formats/KelDbAtomV.h"
+#include "qrtzdb/formats/KelDbCrystal.h"
+#include "qrtzdb/formats/KelDbMolCrystal.h"
+#include "qrtzdb/formats/KelDbMolecule.h"
+#include "qrtzdb/formats/SimDbAtomV.h"
+#include "qrtzdb/formats/SimDbMolCrystal.h"
+#include "qrtzdb/formats/SimDbMolecule.h"
+
 // simulation
 #include "qrtzdb/simulation/MagicNo.h"
 #include "qrtzdb/simulation/SimFileContents.h"

@@ -1,0 +1,151 @@
+#include "NativeRecords.h"
+
+#include "qrtzdb/model/DbZmatVSet.h"
+
+namespace qrtz::native {
+
+void WriteHeader(FileStream& out, const CString& title, const CString& maker,
+                 const CString& kind) {
+    out.WriteText(title);
+    out.WriteText(maker);
+    out.WriteText(kind);
+}
+
+void ReadHeader(TextRecord& record, CString& title, CString& maker, CString& kind) {
+    record.Next("the header title");
+    title.assign(record.Line().substr(0, kTitleLength));
+    record.Next("the header maker");
+    maker.assign(record.Line().substr(0, kMakerLength));
+    record.Next("the header kind");
+    kind.assign(record.Line().substr(0, kKindLength));
+}
+
+void WriteCellLine(LineBuilder& line, FileStream& out, const DbCell& cell) {
+    line.Fixed(cell.a, 10, 4).Blanks(1).Fixed(cell.b, 10, 4).Blanks(1).Fixed(cell.c, 10, 4);
+    line.Blanks(1).Fixed(cell.alpha, 10, 4).Blanks(1).Fixed(cell.beta, 10, 4).Blanks(1);
+    line.Fixed(cell.gamma, 10, 4).WriteTo(out);
+}
+
+void ReadCellLine(TextRecord& record, DbCell& cell) {
+    record.Next("the cell line");
+    // Straight into the cell, so a fault keeps the constants read before it.
+    cell.a = record.Real(0, "the lattice constant a");
+    cell.b = record.Real(1, "the lattice constant b");
+    cell.c = record.Real(2, "the lattice constant c");
+    cell.alpha = record.Real(3, "the angle alpha");
+    cell.beta = record.Real(4, "the angle beta");
+    cell.gamma = record.Real(5, "the angle gamma");
+}
+
+void ReadCounts(TextRecord& record, std::initializer_list<const char*> what, int fields,
+                Counts& counts) {
+    bool blank = record.Count() == fields - 1 && record.Indent() > 0;
+    for (int i = 0; blank && i < fields - 1; ++i) blank = record.IsInt(i);
+    int at = 0;
+    if (blank) {
+        // The writer leaves three blanks between the name and a count written "%4d".
+        counts.name = textline::BlankName(record, 0, 0, 3, 4);
+    } else {
+        counts.name.assign(record.Text(0, "the name"));
+        at = 1;
+    }
+    int i = 0;
+    for (const char* name : what) {
+        if (i == 5) break;
+        counts.values[i++] = record.Int(at++, name);
+    }
+}
+
+void TypeNumbers::Load(const DbAtomVSet& atoms) {
+    m_types.clear();
+    m_index.clear();
+    m_last = -1;
+    const int count = atoms.GetAtomTypeCount();
+    for (int i = 0; i < count; ++i) m_types.push_back(atoms.GetAtomTypeAt(i));
+    if (m_types.size() > 8)
+        for (int i = count - 1; i >= 0; --i) m_index[*m_types[static_cast<std::size_t>(i)]] = i + 1;
+}
+
+int TypeNumbers::Of(const CString& name) const {
+    // Atoms of one element tend to come together.
+    if (m_last >= 0 && *m_types[static_cast<std::size_t>(m_last)] == name) return m_last + 1;
+    if (!m_index.empty()) {
+        const auto it = m_index.find(name);
+        if (it == m_index.end()) return 0;
+        m_last = it->second - 1;
+        return it->second;
+    }
+    for (std::size_t i = 0; i < m_types.size(); ++i)
+        if (*m_types[i] == name) {
+            m_last = static_cast<int>(i);
+            return m_last + 1;
+        }
+    return 0;
+}
+
+void WriteAtomLine(LineBuilder& line, FileStream& out, int typeNumber, const DbAtomV& atom) {
+    line.Int(typeNumber, 4).Blanks(3).Left(atom.Name(), 4).Blanks(1).Fixed(atom.mass, 10, 4);
+    line.Blanks(1).Fixed(atom.position.x, 10, 4).Blanks(1).Fixed(atom.position.y, 10, 4);
+    line.Blanks(1).Fixed(atom.position.z, 10, 4).Blanks(1).Fixed(atom.charge, 10, 4);
+    line.WriteTo(out);
+}
+
+void ReadAtomLine(TextRecord& record, AtomFields& atom) {
+    record.Int(0, "the element type number");
+    int at = 1;
+    // A blank name leaves six fields, all numbers, where seven are written.
+    if (record.Count() == 6 && record.IsNumber(1)) atom.symbol = kBlankAtom;
+    else record.Symbol(at++, "the element symbol", atom.symbol);
+    atom.mass = record.Real(at++, "the mass");
+    atom.x = record.Real(at++, "x");
+    atom.y = record.Real(at++, "y");
+    atom.z = record.Real(at++, "z");
+    atom.charge = record.Real(at, "the partial charge");
+}
+
+void AppendAtom(DbAtomVSet& set, const AtomFields& atom, ElementCache& elements) {
+    const double radius = elements.Find(atom.symbol).radius;
+    set.AppendAtom(set.CreateDbAtomV(atom.symbol.c_str(), Vertex3D(atom.x, atom.y, atom.z),
+                                     atom.mass, atom.charge, radius));
+}
+
+void WriteBondLine(LineBuilder& line, FileStream& out, const DbBondV& bond) {
+    line.Int(bond.firstAtom, 4).Blanks(3).Int(bond.secondAtom, 4).Blanks(3);
+    line.Left(bond.Name(), 2).WriteTo(out);
+}
+
+void ReadBondLine(TextRecord& record, BondFields& bond) {
+    bond.first = record.Int(0, "the first atom number");
+    bond.second = record.Int(1, "the second atom number");
+    // A blank bond name leaves the two numbers alone on the line.
+    if (record.Count() == 2) bond.name = kBlankBond;
+    else record.Symbol(2, "the bond name", bond.name);
+}
+
+void WriteZmatLines(LineBuilder& line, FileStream& out, const DbMolecule& mol) {
+    DbZmatVSet zmat;
+    zmat.CreateZmat(mol);
+    POSITION atomPos = mol.GetAtomHeadPosition();
+    POSITION zmatPos = zmat.GetZmatHeadPosition();
+    while (atomPos && zmatPos) {
+        const DbAtomV* atom = mol.GetAtomNext(atomPos);
+        const DbZmatV* z = zmat.GetZmatNext(zmatPos);
+        line.Left(atom->Name(), 4).Blanks(1).Fixed(z->bond, 10, 4).Blanks(1).Int(z->bondRef, 4);
+        line.Blanks(1).Fixed(z->angle, 10, 4).Blanks(1).Int(z->angleRef, 4).Blanks(1);
+        line.Fixed(z->torsion, 10, 4).Blanks(1).Int(z->torsionRef, 4).WriteTo(out);
+    }
+}
+
+bool IsZmatLine(const TextRecord& record) {
+    int first;
+    if (record.Count() == 7) first = 1;
+    else if (record.Count() == 6) first = 0;
+    else return false;
+    for (int i = 0; i < 6; ++i) {
+        const int at = first + i;
+        if (i % 2 == 0 ? !record.IsReal(at) : !record.IsInt(at)) return false;
+    }
+    return true;
+}
+
+} // namespace qrtz::native
