@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "../tests/simulation/SimFileWriter.h"
-#include "qrtzdb/simulation/SimFileContents.h"
+#include "qrtzdb/simulation/KelDbSim.h"
 
 namespace {
 
@@ -130,5 +130,42 @@ void ReadStep(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * 28 * kAtoms);
 }
 BENCHMARK(ReadStep)->Arg(1)->Arg(kFrames / 2)->Arg(kFrames)->Unit(benchmark::kMicrosecond);
+
+// CreateTraj over all frames with count points: one step load per point and one structure.
+void CreateTraj(benchmark::State& state) {
+    const BenchFile& file = BenchFile::Get();
+    CFile64 in(file.path.c_str(), CFile::modeRead);
+    KelDbSim sim;
+    sim.ReadHead(&in);
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        sim.CreateTraj(&in, 0, kFrames, count, 1, 1, 1);
+        benchmark::DoNotOptimize(sim.m_traj.GetTrajCount());
+    }
+    state.counters["points"] = count;
+}
+BENCHMARK(CreateTraj)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// The same steps loaded one by one; with range(1) set, each also built as a structure, as a
+// host shows a frame.
+void SingleLoads(benchmark::State& state) {
+    const BenchFile& file = BenchFile::Get();
+    CFile64 in(file.path.c_str(), CFile::modeRead);
+    KelDbSim sim;
+    sim.ReadHead(&in);
+    const int count = static_cast<int>(state.range(0));
+    const double interval = static_cast<double>(kFrames) / (count - 1);
+    for (auto _ : state) {
+        for (int k = 0; k < count; ++k) {
+            sim.ReadStep(&in, k == count - 1 ? kFrames : static_cast<int>(k * interval));
+            if (state.range(1)) sim.UpdateMcr(1, 1, 1);
+        }
+        benchmark::DoNotOptimize(sim.m_pfX[0]);
+    }
+    state.counters["points"] = count;
+}
+BENCHMARK(SingleLoads)
+    ->ArgsProduct({{10, 100, 1000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

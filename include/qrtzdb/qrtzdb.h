@@ -65,5 +65,7 @@
 #include "qrtzdb/formats/SimDbMolecule.h"
 
 // simulation
+#include "qrtzdb/simulation/KelDbInp.h"
+#include "qrtzdb/simulation/KelDbSim.h"
 #include "qrtzdb/simulation/MagicNo.h"
 #include "qrtzdb/simulation/SimFileContents.h"

@@ -2,6 +2,7 @@
 // Reads the length-framed records of the simulator's binary files through the endian reader,
 // keeping its own position and the file's length so that every length read from the file is
 // checked against the bytes left before anything is read or allocated.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -52,7 +53,11 @@ public:
     // Raw bytes in file order; decode numbers with Int, Float and Double.
     void ReadRaw(void* buffer, std::int64_t bytes, const char* what) {
         Need(bytes, what);
-        m_in.Read(static_cast<char*>(buffer), static_cast<unsigned int>(bytes));
+        // The endian reader counts in 32 bits; a frame of many atoms is larger.
+        constexpr std::int64_t kChunk = std::int64_t{1} << 30;
+        auto* out = static_cast<char*>(buffer);
+        for (std::int64_t done = 0; done < bytes; done += kChunk)
+            m_in.Read(out + done, static_cast<unsigned int>(std::min(kChunk, bytes - done)));
         m_pos += bytes;
     }
 
