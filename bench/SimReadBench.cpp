@@ -109,7 +109,8 @@ void PlainThermoLoop(benchmark::State& state) {
         for (int k = 0; k < kFrames; ++k) {
             in.Seek(file.headSize + k * file.frameSize, CFile::begin);
             in.Read(record, sizeof record);
-            for (int q = 0; q < kThermo; ++q) series[static_cast<std::size_t>(q)][static_cast<std::size_t>(k)] = record[q + 1];
+            for (std::size_t q = 0; q < kThermo; ++q)
+                series[q][static_cast<std::size_t>(k)] = record[q + 1];
         }
         benchmark::DoNotOptimize(series[0][kFrames - 1]);
     }

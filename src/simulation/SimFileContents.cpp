@@ -148,7 +148,8 @@ void SimFileContents::GetOrgHmatrix(double H[3][3]) const {
 }
 
 std::int64_t SimFileContents::GetFrameOffset(int frame) const {
-    if (frame < 0 || frame >= m_nStepCount || static_cast<std::size_t>(frame) >= m_frameOffset.size())
+    if (frame < 0 || frame >= m_nStepCount ||
+        static_cast<std::size_t>(frame) >= m_frameOffset.size())
         return -1;
     return m_frameOffset[static_cast<std::size_t>(frame)];
 }
@@ -389,9 +390,9 @@ std::int64_t SimFileContents::CountBytes() const {
 void SimFileContents::ScanFrames(SimRecordReader& in) {
     const int declared = m_nStepCount;
     const int T = m_nThermoCount, X = m_nExtraCount;
-    // The smallest a frame can be: a "Bk" frame has a fixed size, an "Sp" frame at least one
-    // atom. Frames beyond what the file can hold are never allocated.
-    const std::int64_t atoms = m_bSp ? 1 : m_nAtomCount;
+    // The smallest a frame can be: a "Bk" frame has a fixed size, an "Sp" frame may hold no
+    // atoms. Frames beyond what the file can hold are never allocated.
+    const std::int64_t atoms = m_bSp ? 0 : m_nAtomCount;
     const std::int64_t minFrame = LeadBytes() + 44 + CountBytes() + 28 * atoms + 24 +
                                   8 * static_cast<std::int64_t>(m_nCoordRecCount - 3);
     const int room = static_cast<int>(std::min<std::int64_t>(declared, in.Left() / minFrame));
@@ -429,15 +430,18 @@ void SimFileContents::ScanFrames(SimRecordReader& in) {
             };
             if (T > 0) {
                 const char* q = record(4 * static_cast<std::int64_t>(T), "thermodynamic record");
-                for (int k = 0; k < T; ++k) m_ppfThermo[static_cast<std::size_t>(k)][F] = in.Float(q + 4 * k);
+                for (std::size_t k = 0; k < static_cast<std::size_t>(T); ++k)
+                    m_ppfThermo[k][F] = in.Float(q + 4 * k);
             }
             for (int k : kPressureSeries) m_ppfThermo[static_cast<std::size_t>(k)][F] *= kGpaToAtm;
             for (int k : kEnergySeries) m_ppfThermo[static_cast<std::size_t>(k)][F] *= kEnergyScale;
             if (X > 0) {
                 const char* q = record(4 * static_cast<std::int64_t>(X), "extra record");
-                for (int k = 0; k < X; ++k) m_ppfExtra[static_cast<std::size_t>(k)][F] = in.Float(q + 4 * k);
+                for (std::size_t k = 0; k < static_cast<std::size_t>(X); ++k)
+                    m_ppfExtra[k][F] = in.Float(q + 4 * k);
             }
-            if (m_nSkipCount > 0) record(4 * static_cast<std::int64_t>(m_nSkipCount), "skip record");
+            if (m_nSkipCount > 0)
+                record(4 * static_cast<std::int64_t>(m_nSkipCount), "skip record");
             const char* cell = record(36, "cell record");
             if (T < 12) {
                 float rows[3][3];
@@ -634,7 +638,8 @@ void SimFileContents::UpdatePresentTypes() {
     int absentSeen = 0, lastAbsent = -1;
     for (std::size_t e = 0; e < m_pnEntryIndex.size(); ++e) {
         const int t = m_pnEntryMolType[e];
-        if (t >= 0 && static_cast<std::size_t>(t) < S && m_pnMolCount[static_cast<std::size_t>(t)] >= 1) {
+        const auto type = static_cast<std::size_t>(t);
+        if (t >= 0 && type < S && m_pnMolCount[type] >= 1) {
             m_pnEntryIndex[e] = t - absentSeen;
         } else {
             m_pnEntryIndex[e] = -1;

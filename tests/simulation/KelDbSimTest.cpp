@@ -48,7 +48,8 @@ SimFileDef Small(int frames, bool sp = false) {
 
 // A result file on disk, opened.
 struct OpenFile {
-    explicit OpenFile(const SimFileDef& d) : file(WriteSimFile(d)), in(file.path.c_str(), CFile::modeRead) {}
+    explicit OpenFile(const SimFileDef& d)
+        : file(WriteSimFile(d)), in(file.path.c_str(), CFile::modeRead) {}
     TempFile file;
     CFile64 in;
 };
@@ -240,7 +241,9 @@ TEST(KelDbSim, CreateTrajSamplesStepsAndFlagsImageChanges) {
     EXPECT_EQ(SampledSteps(sim), (std::vector<int>{0, 3, 6, 10}));
 
     // Arguments out of range change nothing.
-    for (auto args : std::vector<std::vector<int>>{{0, 10, 1}, {0, 10, 13}, {4, 4, 3}, {0, 13, 3}, {-1, 5, 3}}) {
+    const std::vector<std::vector<int>> outside{
+        {0, 10, 1}, {0, 10, 13}, {4, 4, 3}, {0, 13, 3}, {-1, 5, 3}};
+    for (const auto& args : outside) {
         sim.CreateTraj(&f.in, args[0], args[1], args[2], 1, 1, 1);
         EXPECT_EQ(SampledSteps(sim), (std::vector<int>{0, 3, 6, 10}));
     }

