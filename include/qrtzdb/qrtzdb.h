@@ -64,3 +64,9 @@
 #include "qrtzdb/formats/SimDbAtomV.h"
 #include "qrtzdb/formats/SimDbMolCrystal.h"
 #include "qrtzdb/formats/SimDbMolecule.h"
+
+// simulation
+#include "qrtzdb/simulation/KelDbInp.h"
+#include "qrtzdb/simulation/KelDbSim.h"
+#include "qrtzdb/simulation/MagicNo.h"
+#include "qrtzdb/simulation/SimFileContents.h"
