@@ -12,6 +12,7 @@
 #include "Structure.h"
 #include "qrtzdb/basis/Calc.h"
 #include "qrtzdb/environment/TblAtom.h"
+#include "qrtzdb/formats/KelDbAtomV.h"
 
 namespace qrtz::tool {
 

@@ -18,6 +18,12 @@ namespace {
 // Grams per cubic ångström to grams per cubic centimetre.
 constexpr double kPerCubicCentimetre = 1e24;
 
+// Names are blank-padded in the files; the padding is not worth showing.
+std::string trimmed(std::string name) {
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
 Report vector3(const Vertex3D& v) {
     Report list = Report::List();
     list.Push(Report(v.x, 4));
@@ -43,14 +49,14 @@ Report atomTypes(DbAtomVSet& atoms) {
     for (int t = 0; t < atoms.GetAtomTypeCount(); ++t) {
         const CString& type = *atoms.GetAtomTypeAt(t);
         Report& entry = list.Push(Report());
-        entry.Add("type", type);
+        entry.Add("type", trimmed(type));
         entry.Add("count", atoms.GetAtomCountOfType(type.c_str()));
     }
     return list;
 }
 
 void describeMolecule(KelDbMolecule& mol, Report& r) {
-    r.Add("name", mol.GetName());
+    r.Add("name", trimmed(mol.GetName()));
     r.Add("atoms", mol.GetAtomCount());
     r.Add("bonds", mol.GetBondCount());
     r.Add("atom types", atomTypes(mol));
@@ -59,7 +65,7 @@ void describeMolecule(KelDbMolecule& mol, Report& r) {
 }
 
 void describeCrystal(KelDbCrystal& crystal, Report& r) {
-    r.Add("name", crystal.GetName());
+    r.Add("name", trimmed(crystal.GetName()));
     r.Add("cell", cellReport(crystal));
     r.Add("volume", Report(crystal.GetVolume(), 4));
     r.Add("atoms", crystal.GetAtomCount());
@@ -68,7 +74,7 @@ void describeCrystal(KelDbCrystal& crystal, Report& r) {
 }
 
 void describeMolCrystal(KelDbMolCrystal& mcr, Report& r) {
-    r.Add("name", mcr.GetName());
+    r.Add("name", trimmed(mcr.GetName()));
     r.Add("cell", cellReport(mcr));
     r.Add("volume", Report(mcr.GetVolume(), 4));
     r.Add("molecules", mcr.GetMolCount());
@@ -80,14 +86,14 @@ void describeMolCrystal(KelDbMolCrystal& mcr, Report& r) {
         POSITION pos = mcr.GetMolHeadPosition(name.c_str());
         DbMolecule* first = mcr.GetMolNext(name.c_str(), pos);
         Report& entry = types.Push(Report());
-        entry.Add("name", name);
+        entry.Add("name", trimmed(name));
         entry.Add("molecules", mcr.GetMolCountOfType(name.c_str()));
         entry.Add("atoms each", first->GetAtomCount());
         entry.Add("bonds each", first->GetBondCount());
         first->UpdateAtomTypeList();
         std::string kinds;
         for (int a = 0; a < first->GetAtomTypeCount(); ++a)
-            kinds += (kinds.empty() ? "" : " ") + *first->GetAtomTypeAt(a);
+            kinds += (kinds.empty() ? "" : " ") + trimmed(*first->GetAtomTypeAt(a));
         entry.Add("atom types", kinds);
     }
     r.Add("density", Report(mcr.GetDensity() * kPerCubicCentimetre, 4));

@@ -16,12 +16,13 @@ enum class Kind { molecule, crystal, molCrystal };
 
 const char* KindName(Kind kind);
 
-// One structure as read from a file; exactly the member of its kind is set.
+// One structure; exactly the member of its kind is set. Shared pointers let a command show a
+// structure it does not own (a simulation frame) to the same writers.
 struct Structure {
     Kind kind = Kind::molecule;
-    std::unique_ptr<KelDbMolecule> molecule;
-    std::unique_ptr<KelDbCrystal> crystal;
-    std::unique_ptr<KelDbMolCrystal> molCrystal;
+    std::shared_ptr<KelDbMolecule> molecule;
+    std::shared_ptr<KelDbCrystal> crystal;
+    std::shared_ptr<KelDbMolCrystal> molCrystal;
 };
 
 // A file format: how files of it are named, which structure it holds, and how it is read and
