@@ -15,3 +15,7 @@ run convert examples/mixture.mcr "$out/mixture.bdl"
 run build fcc --molecule examples/benzene.mol -n 2 --random-orientation --seed 1 -o "$out/benzene-fcc.mcr"
 run supercell examples/mixture.mcr 2 2 2 -o "$out/mixture-2x2x2.mcr"
 run info --json "$out/mixture-2x2x2.mcr"
+run sim info examples/water-argon.sim
+run sim thermo examples/water-argon.sim
+run sim frame examples/water-argon.sim 20 --wrap xyz -o "$out/water-argon-20.mcr"
+run sim traj examples/water-argon.sim --first 0 --last 20 --count 5 --wrap xyz -o "$out/water-argon-paths.csv"

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     qrtz::tool::AddZmatCommand(app);
     qrtz::tool::AddBuildCommands(app);
     qrtz::tool::AddEnvCommands(app);
+    qrtz::tool::AddSimCommands(app);
 
     try {
         app.parse(argc, argv);
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : 2;
     } catch (const qrtz::tool::ToolError& e) {
         std::fprintf(stderr, "qrtz: %s\n", e.what());
+        return 1;
+    } catch (const qrtz::CFileException& e) {
+        std::fprintf(stderr, "qrtz: %s\n", e.GetMessage().c_str());
         return 1;
     } catch (const qrtz::KelException& e) {
         std::fprintf(stderr, "qrtz: %s\n", e.Message().c_str());
