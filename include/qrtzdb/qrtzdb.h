@@ -59,4 +59,8 @@
 // formats
 #include "qrtzdb/formats/KelDbAtomV.h"
 #include "qrtzdb/formats/KelDbCrystal.h"
+#include "qrtzdb/formats/KelDbMolCrystal.h"
 #include "qrtzdb/formats/KelDbMolecule.h"
+#include "qrtzdb/formats/SimDbAtomV.h"
+#include "qrtzdb/formats/SimDbMolCrystal.h"
+#include "qrtzdb/formats/SimDbMolecule.h"

@@ -30,7 +30,7 @@ void KelDbCrystal::ReadCrydb(FileStream& in) {
     record.Next("the line after the cell line");
     record.Next("the counts line");
     native::Counts counts;
-    native::ReadCounts(record, 1, 6, counts);
+    native::ReadCounts(record, {"the atom count"}, 6, counts);
     SetName(counts.name.c_str());
     const int atoms = counts.values[0];
     if (atoms < 0) record.Fail("the atom count is negative");

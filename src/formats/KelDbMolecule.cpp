@@ -47,7 +47,7 @@ void KelDbMolecule::ReadMoldb(FileStream& in) {
     record.Next("the line after the cell line");
     record.Next("the counts line");
     native::Counts counts;
-    native::ReadCounts(record, 2, 6, counts);
+    native::ReadCounts(record, {"the atom count", "the bond count"}, 6, counts);
     SetName(counts.name.c_str());
     const int atoms = counts.values[0];
     const int bonds = counts.values[1];

@@ -37,20 +37,23 @@ void ReadCellLine(TextRecord& record, DbCell& cell) {
     cell.gamma = record.Real(5, "the angle gamma");
 }
 
-void ReadCounts(TextRecord& record, int wanted, int fields, Counts& counts) {
-    static const char* const kWhat[5] = {"the first count", "the second count",
-                                         "the third count", "the fourth count",
-                                         "the fifth count"};
+void ReadCounts(TextRecord& record, std::initializer_list<const char*> what, int fields,
+                Counts& counts) {
     bool blank = record.Count() == fields - 1 && record.Indent() > 0;
     for (int i = 0; blank && i < fields - 1; ++i) blank = record.IsInt(i);
+    int at = 0;
     if (blank) {
         // The writer leaves three blanks between the name and a count written "%4d".
         counts.name = textline::BlankName(record, 0, 0, 3, 4);
-        for (int i = 0; i < wanted; ++i) counts.values[i] = record.Int(i, kWhat[i]);
-        return;
+    } else {
+        counts.name.assign(record.Text(0, "the name"));
+        at = 1;
     }
-    counts.name.assign(record.Text(0, "the name"));
-    for (int i = 0; i < wanted; ++i) counts.values[i] = record.Int(i + 1, kWhat[i]);
+    int i = 0;
+    for (const char* name : what) {
+        if (i == 5) break;
+        counts.values[i++] = record.Int(at++, name);
+    }
 }
 
 void TypeNumbers::Load(const DbAtomVSet& atoms) {

@@ -1,6 +1,7 @@
 #pragma once
 // The records the molecule, crystal and molecular crystal databases share: header lines, the
 // cell line, counts lines, atom, bond and Z-matrix lines. Not installed.
+#include <initializer_list>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -43,9 +44,10 @@ struct Counts {
     CString name;
     int values[5] = {0, 0, 0, 0, 0};
 };
-// Reads the name and `wanted` integers after it; `fields` is how many fields the writer puts
-// on the line (name included).
-void ReadCounts(TextRecord& record, int wanted, int fields, Counts& counts);
+// Reads the name and the integers after it, one for each entry of `what` (at most five);
+// `fields` is how many fields the writer puts on the line, the name included.
+void ReadCounts(TextRecord& record, std::initializer_list<const char*> what, int fields,
+                Counts& counts);
 
 // The 1-based numbers of names in an atom type list as last rebuilt; 0 for a name not in it.
 class TypeNumbers {

@@ -113,58 +113,111 @@ LineBuilder& LineBuilder::ZeroInt(long long value, int width) {
 
 namespace {
 
-constexpr std::uint64_t kPowersOfTen[] = {1,       10,       100,       1000,      10000,
-                                          100000,  1000000,  10000000,  100000000};
+constexpr int kMaxScale = 17;
+constexpr std::uint64_t kPowersOfTen[kMaxScale + 1] = {
+    1ULL,           10ULL,           100ULL,           1000ULL,          10000ULL,
+    100000ULL,      1000000ULL,      10000000ULL,      100000000ULL,     1000000000ULL,
+    10000000000ULL, 100000000000ULL, 1000000000000ULL, 10000000000000ULL, 100000000000000ULL,
+    1000000000000000ULL, 10000000000000000ULL, 100000000000000000ULL};
 
 #if defined(__SIZEOF_INT128__)
 __extension__ typedef unsigned __int128 Unsigned128;
 
-// "%.<precision>f" for |value| below 1e10 and precision up to 8, in integers: a double is
-// m·2^e exactly, so value·10^p = m·10^p / 2^-e, rounded half to even as printf rounds the
-// exact value. False for what it does not cover.
-bool exactFixed(double value, int precision, char* out, std::size_t& length) {
-    if (precision < 0 || precision > 8 || !(std::fabs(value) < 1e10)) return false;
+// |value|·10^scale rounded half to even, as printf rounds the exact value: a double is m·2^-s
+// exactly, so the product is m·10^scale / 2^s, done in integers. False when the result would
+// not fit in 64 bits or scale is out of reach.
+bool scaledUnits(double value, int scale, bool& negative, std::uint64_t& units) {
+    if (scale < 0 || scale > kMaxScale ||
+        !(std::fabs(value) * static_cast<double>(kPowersOfTen[scale]) < 1e18))
+        return false;
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    const bool negative = bits >> 63;
+    negative = bits >> 63;
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
     const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-    const int shift = biased == 0 ? 1074 : 1075 - biased;  // value = mantissa / 2^shift
-    const std::uint64_t scale = kPowersOfTen[precision];
-
-    std::uint64_t units;  // value · 10^precision, rounded
+    const int shift = biased == 0 ? 1074 : 1075 - biased;  // |value| = mantissa / 2^shift
+    const std::uint64_t factor = kPowersOfTen[scale];
     if (shift <= 0) {
-        units = (mantissa << -shift) * scale;  // an integer below 1e10
-    } else if (shift >= 100) {
-        units = 0;  // below 2^-46 · 10^8, far from one half
+        units = (mantissa << -shift) * factor;  // an integer, below 1e18 as checked
+    } else if (shift >= 120) {
+        units = 0;  // mantissa·10^17 is below 2^110, far from half of 2^shift
     } else {
-        const Unsigned128 scaled = static_cast<Unsigned128>(mantissa) * scale;
+        const Unsigned128 scaled = static_cast<Unsigned128>(mantissa) * factor;
         Unsigned128 quotient = scaled >> shift;
         const Unsigned128 remainder = scaled - (quotient << shift);
         const Unsigned128 half = static_cast<Unsigned128>(1) << (shift - 1);
         if (remainder > half || (remainder == half && (quotient & 1))) ++quotient;
         units = static_cast<std::uint64_t>(quotient);
     }
-
-    char* at = out;
-    if (negative) *at++ = '-';  // printf keeps the sign of a negative value that rounds to 0
-    at = std::to_chars(at, out + 32, units / scale).ptr;
-    if (precision > 0) {
-        *at++ = '.';
-        std::uint64_t rest = units % scale;
-        for (int i = precision - 1; i >= 0; --i) {
-            at[i] = static_cast<char>('0' + rest % 10);
-            rest /= 10;
-        }
-        at += precision;
-    }
-    length = static_cast<std::size_t>(at - out);
     return true;
 }
 #else
-bool exactFixed(double, int, char*, std::size_t&) { return false; }
+bool scaledUnits(double, int, bool&, std::uint64_t&) { return false; }
 #endif
+
+// units / 10^scale with scale decimals, the sign first when negative (printf keeps the sign of
+// a negative value that rounds to 0). out holds at least 40 bytes.
+std::size_t spellFixed(bool negative, std::uint64_t units, int scale, char* out) {
+    char* at = out;
+    if (negative) *at++ = '-';
+    const std::uint64_t factor = kPowersOfTen[scale];
+    at = std::to_chars(at, out + 40, units / factor).ptr;
+    if (scale > 0) {
+        *at++ = '.';
+        std::uint64_t rest = units % factor;
+        for (int i = scale - 1; i >= 0; --i) {
+            at[i] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+        at += scale;
+    }
+    return static_cast<std::size_t>(at - out);
+}
+
+// "%.<precision>f" where scaledUnits reaches.
+bool exactFixed(double value, int precision, char* out, std::size_t& length) {
+    bool negative = false;
+    std::uint64_t units = 0;
+    if (!scaledUnits(value, precision, negative, units)) return false;
+    length = spellFixed(negative, units, precision, out);
+    return true;
+}
+
+// "%.<precision>g" for values that take the fixed style (exponent from -4 to precision - 1).
+// The exponent X is the one of the value rounded to `precision` digits; the fixed style then
+// has precision - 1 - X decimals, trailing zeros and a bare point dropped.
+bool exactGeneral(double value, int precision, char* out, std::size_t& length) {
+    if (precision == 0) precision = 1;
+    if (precision > kMaxScale || !std::isfinite(value)) return false;
+    if (value == 0.0) {
+        length = 0;
+        if (std::signbit(value)) out[length++] = '-';
+        out[length++] = '0';
+        return true;
+    }
+    const double magnitude = std::fabs(value);
+    if (magnitude < 1e-4 || magnitude >= 1e17) return false;
+    // The binary exponent times log10(2) is the decimal one or one short of it.
+    int exponent = static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398120));
+    bool negative = false;
+    std::uint64_t units = 0;
+    // The estimate may be one short, and rounding may carry into a new digit.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (exponent < -4 || exponent >= precision) return false;
+        if (!scaledUnits(value, precision - 1 - exponent, negative, units)) return false;
+        if (units >= kPowersOfTen[precision]) ++exponent;
+        else if (units < kPowersOfTen[precision - 1]) --exponent;
+        else break;
+        if (attempt == 2) return false;
+    }
+    length = spellFixed(negative, units, precision - 1 - exponent, out);
+    if (precision - 1 - exponent > 0) {
+        while (out[length - 1] == '0') --length;
+        if (out[length - 1] == '.') --length;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -195,11 +248,18 @@ LineBuilder& LineBuilder::Fixed(double value, int width, int precision) {
 
 LineBuilder& LineBuilder::General(double value, int width, int precision) {
     const std::size_t start = m_text.size();
+    char buffer[64];
+    std::size_t length = 0;
+    if (exactGeneral(value, precision, buffer, length)) {
+        if (static_cast<std::size_t>(width) > length)
+            m_text.append(static_cast<std::size_t>(width) - length, ' ');
+        m_text.append(buffer, length);
+        return *this;
+    }
     if (!std::isfinite(value) || precision > 32) {
         appendPrintf(m_text, "%*.*g", width, precision, value);
         return *this;
     }
-    char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
                                       std::chars_format::general, precision);
     if (result.ec != std::errc()) {

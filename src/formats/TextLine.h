@@ -1,9 +1,10 @@
 #pragma once
 // Building and taking apart the lines of the native text databases; not installed.
 //
-// LineBuilder writes the few printf conversions the formats use with std::to_chars, byte for
-// byte what printf writes (a test holds them to snprintf): a million atom lines through
-// vsnprintf cost most of a second, through to_chars a fraction of that.
+// LineBuilder writes the few printf conversions the formats use byte for byte as printf writes
+// them (a test holds them to snprintf), rounding the exact binary value in integers where it
+// can and through std::to_chars elsewhere: a million atom lines through vsnprintf cost most of
+// a second, this way a fraction of that.
 //
 // TextRecord reads one line and splits it into blank-separated fields once, so a reader can
 // look at a line's shape (how many fields, which are numbers) before it takes the values.

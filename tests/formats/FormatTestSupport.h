@@ -56,9 +56,9 @@ inline std::string readFailure(const std::string& text,
     return {};
 }
 
-// Feeds read every prefix of text and copies of it with bytes overwritten by garbage (NULs,
-// line ends, digits, signs, high bytes): each read must end normally or with FsException(1).
-// Returns how many of them threw.
+// Feeds read every prefix of text, copies of it with bytes overwritten by garbage (NULs, line
+// ends, digits, signs, high bytes) and random bytes, alone or after a piece of text: each read
+// must end normally or with FsException(1). Returns how many of them threw.
 inline int tortureRead(const std::string& text, const std::function<void(FileStream&)>& read,
                        unsigned seed = 7) {
     int thrown = 0;
@@ -78,6 +78,13 @@ inline int tortureRead(const std::string& text, const std::function<void(FileStr
         std::string input = text;
         for (int hits = 1 + static_cast<int>(next() % 4); hits > 0; --hits)
             input[next() % input.size()] = garbage[next() % sizeof garbage];
+        attempt(input);
+    }
+    // And input that is nothing but garbage.
+    for (int round = 0; round < 100; ++round) {
+        std::string input(next() % 2000, '\0');
+        for (char& byte : input) byte = static_cast<char>(next());
+        if (round % 2) input = text.substr(0, next() % (text.size() + 1)) + input;
         attempt(input);
     }
     // Garbage symbols took the element table's free slots.

@@ -255,15 +255,6 @@ TEST(KelDbAtomV, RecordsRoundTrip) {
     EXPECT_EQ(back.mass, 14.0);
     EXPECT_EQ(back.position.x, 7.5);
     EXPECT_EQ(back.GetName(), "Carb");
-
-    KelDbAtomV set;
-    set.SetAtom(atom);
-    EXPECT_EQ(set.GetName(), "C");
-    EXPECT_EQ(set.flag, 3);
-    EXPECT_EQ(set.velocity, Vertex3D(1, 2, 3));
-    EXPECT_EQ(set.radius, 9.0);
-    std::unique_ptr<DbComp> copy(atom.Copy());
-    EXPECT_NE(dynamic_cast<KelDbAtomV*>(copy.get()), nullptr);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// The subcommands of qrtz. Each adds itself to the application in the order of the table in
-// main.cpp; a command's callback throws ToolError for bad input.
+// The subcommands of qrtz. Each Add... function adds one subcommand (or a family) to the
+// application; main.cpp lists them in the order --help shows them. A command's callback throws
+// ToolError for bad input and may set the exit status through ExitStatus().
 #include <stdexcept>
 #include <string>
 
@@ -14,5 +15,15 @@ namespace qrtz::tool {
 struct ToolError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// The status main returns when no exception escapes; a command that reports a failure for one
+// of several files sets it to 1 and goes on.
+int& ExitStatus();
+
+void AddInfoCommand(CLI::App& app);
+void AddConvertCommand(CLI::App& app);
+void AddZmatCommand(CLI::App& app);
+void AddBuildCommands(CLI::App& app);
+void AddEnvCommands(CLI::App& app);
 
 } // namespace qrtz::tool

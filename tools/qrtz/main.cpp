@@ -13,6 +13,12 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("qrtz ") + QRTZ_VERSION + " (library " +
                                           qrtz::LibraryVersion() + ")");
     app.require_subcommand(0, 1);
+    // The commands, in the order --help lists them.
+    qrtz::tool::AddInfoCommand(app);
+    qrtz::tool::AddConvertCommand(app);
+    qrtz::tool::AddZmatCommand(app);
+    qrtz::tool::AddBuildCommands(app);
+    qrtz::tool::AddEnvCommands(app);
 
     try {
         app.parse(argc, argv);
@@ -32,5 +38,10 @@ int main(int argc, char** argv) {
         std::fputs(app.help().c_str(), stdout);
         return 0;
     }
-    return 0;
+    return qrtz::tool::ExitStatus();
+}
+
+int& qrtz::tool::ExitStatus() {
+    static int status = 0;
+    return status;
 }

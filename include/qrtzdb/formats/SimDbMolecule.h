@@ -1,0 +1,24 @@
+#pragma once
+#include "qrtzdb/formats/KelDbMolecule.h"
+
+namespace qrtz {
+
+// A molecule of a simulation result; its atoms are SimDbAtomV.
+class SimDbMolecule : public KelDbMolecule {
+public:
+    SimDbMolecule() = default;
+    explicit SimDbMolecule(const char* name) : KelDbMolecule(name) {}
+    ~SimDbMolecule() override = default;
+
+    SimDbMolecule& operator=(const SimDbMolecule& other) {
+        KelDbMolecule::operator=(other);
+        return *this;
+    }
+
+    DbComp* Copy() const override;
+    // A SimDbAtomV at rest with no energies.
+    DbAtomV* CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+                           double charge, double radius) override;
+};
+
+} // namespace qrtz

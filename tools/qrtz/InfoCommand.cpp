@@ -1,0 +1,150 @@
+// qrtz info: what a structure file holds.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "Commands.h"
+#include "Report.h"
+#include "Structure.h"
+#include "qrtzdb/basis/KelException.h"
+
+namespace qrtz::tool {
+
+namespace {
+
+// Grams per cubic ångström to grams per cubic centimetre.
+constexpr double kPerCubicCentimetre = 1e24;
+
+// Names are blank-padded in the files; the padding is not worth showing.
+std::string trimmed(std::string name) {
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
+Report vector3(const Vertex3D& v) {
+    Report list = Report::List();
+    list.Push(Report(v.x, 4));
+    list.Push(Report(v.y, 4));
+    list.Push(Report(v.z, 4));
+    return list;
+}
+
+Report cellReport(const DbCell& cell) {
+    Report r;
+    r.Add("a", Report(cell.a, 4));
+    r.Add("b", Report(cell.b, 4));
+    r.Add("c", Report(cell.c, 4));
+    r.Add("alpha", Report(cell.alpha, 4));
+    r.Add("beta", Report(cell.beta, 4));
+    r.Add("gamma", Report(cell.gamma, 4));
+    return r;
+}
+
+Report atomTypes(DbAtomVSet& atoms) {
+    atoms.UpdateAtomTypeList();
+    Report list = Report::List();
+    for (int t = 0; t < atoms.GetAtomTypeCount(); ++t) {
+        const CString& type = *atoms.GetAtomTypeAt(t);
+        Report& entry = list.Push(Report());
+        entry.Add("type", trimmed(type));
+        entry.Add("count", atoms.GetAtomCountOfType(type.c_str()));
+    }
+    return list;
+}
+
+void describeMolecule(KelDbMolecule& mol, Report& r) {
+    r.Add("name", trimmed(mol.GetName()));
+    r.Add("atoms", mol.GetAtomCount());
+    r.Add("bonds", mol.GetBondCount());
+    r.Add("atom types", atomTypes(mol));
+    r.Add("mass", Report(mol.GetMass(), 4));
+    if (mol.GetAtomCount() > 0) r.Add("centre of mass", vector3(mol.GetCenterOfMass()));
+}
+
+void describeCrystal(KelDbCrystal& crystal, Report& r) {
+    r.Add("name", trimmed(crystal.GetName()));
+    r.Add("cell", cellReport(crystal));
+    r.Add("volume", Report(crystal.GetVolume(), 4));
+    r.Add("atoms", crystal.GetAtomCount());
+    r.Add("atom types", atomTypes(crystal));
+    r.Add("density", Report(crystal.GetDensity() * kPerCubicCentimetre, 4));
+}
+
+void describeMolCrystal(KelDbMolCrystal& mcr, Report& r) {
+    r.Add("name", trimmed(mcr.GetName()));
+    r.Add("cell", cellReport(mcr));
+    r.Add("volume", Report(mcr.GetVolume(), 4));
+    r.Add("molecules", mcr.GetMolCount());
+    r.Add("atoms", mcr.GetAtomCount());
+    mcr.UpdateMolTypeList();
+    Report& types = r.Add("molecule types", Report::List());
+    for (int t = 0; t < mcr.GetMolTypeCount(); ++t) {
+        const CString& name = *mcr.GetMolTypeAt(t);
+        POSITION pos = mcr.GetMolHeadPosition(name.c_str());
+        DbMolecule* first = mcr.GetMolNext(name.c_str(), pos);
+        Report& entry = types.Push(Report());
+        entry.Add("name", trimmed(name));
+        entry.Add("molecules", mcr.GetMolCountOfType(name.c_str()));
+        entry.Add("atoms each", first->GetAtomCount());
+        entry.Add("bonds each", first->GetBondCount());
+        first->UpdateAtomTypeList();
+        std::string kinds;
+        for (int a = 0; a < first->GetAtomTypeCount(); ++a)
+            kinds += (kinds.empty() ? "" : " ") + trimmed(*first->GetAtomTypeAt(a));
+        entry.Add("atom types", kinds);
+    }
+    r.Add("density", Report(mcr.GetDensity() * kPerCubicCentimetre, 4));
+}
+
+Report describe(const std::string& path) {
+    const FileFormat& format = FormatOf(path);
+    Structure s = ReadStructure(path, format);
+    Report r;
+    r.Add("file", path);
+    r.Add("kind", KindName(format.kind));
+    r.Add("format", format.name);
+    switch (s.kind) {
+    case Kind::molecule: describeMolecule(*s.molecule, r); break;
+    case Kind::crystal: describeCrystal(*s.crystal, r); break;
+    case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
+    }
+    return r;
+}
+
+} // namespace
+
+void AddInfoCommand(CLI::App& app) {
+    auto* cmd = app.add_subcommand("info", "Show what structure files hold: kind, name, counts, "
+                                           "types, cell, volume, density (g/cm3), centre of mass");
+    auto files = std::make_shared<std::vector<std::string>>();
+    auto json = std::make_shared<bool>(false);
+    cmd->add_option("files", *files, "Structure files (.mol .cry .mcr .bdl)")->required();
+    cmd->add_flag("--json", *json, "Machine-readable output: one object, or a list for several files");
+    cmd->callback([files, json] {
+        Report all = Report::List();
+        for (const std::string& path : *files) {
+            try {
+                Report r = describe(path);
+                if (*json) all.Push(std::move(r));
+                else std::printf("%s%s", files->size() > 1 && &path != &files->front() ? "\n" : "",
+                                 r.Text().c_str());
+            } catch (const KelException& e) {
+                std::fprintf(stderr, "qrtz: %s\n", e.Message().c_str());
+                ExitStatus() = 1;
+            } catch (const ToolError& e) {
+                std::fprintf(stderr, "qrtz: %s\n", e.what());
+                ExitStatus() = 1;
+            }
+        }
+        if (*json) {
+            std::string text = all.Json();
+            if (files->size() == 1) text = text.substr(1, text.size() - 2);  // the one object
+            if (!text.empty()) std::printf("%s\n", text.c_str());
+        }
+    });
+}
+
+} // namespace qrtz::tool
