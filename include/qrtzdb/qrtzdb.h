@@ -64,3 +64,6 @@
 #include "qrtzdb/formats/SimDbAtomV.h"
 #include "qrtzdb/formats/SimDbMolCrystal.h"
 #include "qrtzdb/formats/SimDbMolecule.h"
+
+// clipboard
+#include "qrtzdb/clipboard/UDataTrans.h"
