@@ -25,5 +25,6 @@ void AddConvertCommand(CLI::App& app);
 void AddZmatCommand(CLI::App& app);
 void AddBuildCommands(CLI::App& app);
 void AddEnvCommands(CLI::App& app);
+void AddClipCommands(CLI::App& app);
 
 } // namespace qrtz::tool

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <unistd.h>
 
 #include "Commands.h"
@@ -62,7 +63,9 @@ Structure crystalToMolCrystal(KelDbCrystal& crystal) {
     return out;
 }
 
-Structure molCrystalToCrystal(KelDbMolCrystal& mcr) {
+} // namespace
+
+Structure MolCrystalToCrystal(KelDbMolCrystal& mcr) {
     Structure out = makeEmpty(Kind::crystal);
     KelDbCrystal& crystal = *out.crystal;
     crystal.SetName(mcr.GetName().c_str());
@@ -76,7 +79,17 @@ Structure molCrystalToCrystal(KelDbMolCrystal& mcr) {
     return out;
 }
 
-} // namespace
+Structure MoleculeToMolCrystal(const KelDbMolecule& mol) {
+    std::stringstream text;
+    {
+        FileStream out(text);
+        mol.WriteMoldb(out);
+    }
+    Structure s = makeEmpty(Kind::molCrystal);
+    FileStream in(text);
+    s.molCrystal->ReadMoldb(in);
+    return s;
+}
 
 const char* KindName(Kind kind) {
     switch (kind) {
@@ -168,7 +181,7 @@ Structure ReadAs(const std::string& path, Kind wanted) {
     }
     Structure s = ReadStructure(path, format);
     if (format.kind == Kind::crystal && wanted == Kind::molCrystal) return crystalToMolCrystal(*s.crystal);
-    if (format.kind == Kind::molCrystal && wanted == Kind::crystal) return molCrystalToCrystal(*s.molCrystal);
+    if (format.kind == Kind::molCrystal && wanted == Kind::crystal) return MolCrystalToCrystal(*s.molCrystal);
     throw ToolError(path + ": a " + KindName(format.kind) + " cannot be made into a " +
                     KindName(wanted));
 }

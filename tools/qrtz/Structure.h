@@ -51,6 +51,10 @@ Structure ReadStructure(const std::string& path);
 // crystal holding all its atoms.
 Structure ReadAs(const std::string& path, Kind wanted);
 
+// The conversions of ReadAs for a structure in memory.
+Structure MoleculeToMolCrystal(const KelDbMolecule& mol);
+Structure MolCrystalToCrystal(KelDbMolCrystal& mcr);
+
 // Writes the structure to path through a temporary file, so a failed write leaves any old
 // file whole.
 void WriteStructure(Structure& structure, const std::string& path, const FileFormat& format);

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     qrtz::tool::AddZmatCommand(app);
     qrtz::tool::AddBuildCommands(app);
     qrtz::tool::AddEnvCommands(app);
+    qrtz::tool::AddClipCommands(app);
 
     try {
         app.parse(argc, argv);
