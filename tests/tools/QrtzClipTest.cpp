@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -14,8 +13,7 @@ namespace {
 
 struct Outcome {
     int status;
-    std::string out;
-    std::string err;
+    std::string out;  // standard output, then standard error
 };
 
 class QrtzClip : public ::testing::Test {
@@ -28,28 +26,22 @@ protected:
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     Outcome qrtz(const std::string& args) {
-        const std::string err = dir + "/stderr";
         const std::string cmd = "QRTZ_CLIPBOARD='" + dir + "/store' HOME='" + dir +
                                 "/home' QRTZ_REGISTRY='" + dir + "/registry' QRTZ_SYSTEM_DIR='" +
-                                QRTZ_SYSTEM_DATA_DIR + "' " + QRTZ_TOOL_PATH + " " + args +
-                                " 2>" + err;
-        Outcome run{-1, "", ""};
+                                QRTZ_SYSTEM_DATA_DIR + "' " + QRTZ_TOOL_PATH + " " + args + " 2>&1";
+        Outcome run{-1, ""};
         FILE* pipe = popen(cmd.c_str(), "r");
         char buf[4096];
         size_t n;
         while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
         int status = pclose(pipe);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream in(err);
-        std::stringstream text;
-        text << in.rdbuf();
-        run.err = text.str();
         return run;
     }
     // qrtz that must succeed.
     std::string ok(const std::string& args) {
         Outcome run = qrtz(args);
-        EXPECT_EQ(run.status, 0) << args << ": " << run.err;
+        EXPECT_EQ(run.status, 0) << args << ": " << run.out;
         return run.out;
     }
     std::string path(const std::string& name) const { return dir + "/" + name; }
@@ -116,19 +108,19 @@ TEST_F(QrtzClip, CrystalsComeWithTheirFirstMoleculeAndAtomsAlone) {
 TEST_F(QrtzClip, FailuresSayWhatIsMissing) {
     Outcome empty = qrtz("clip paste " + path("out.mol"));
     EXPECT_EQ(empty.status, 1);
-    EXPECT_TRUE(has(empty.err, "the clipboard is empty")) << empty.err;
+    EXPECT_TRUE(has(empty.out, "the clipboard is empty")) << empty.out;
 
     Outcome noAtom = qrtz("clip copy --atom 9 " + example("water.mol"));
     EXPECT_EQ(noAtom.status, 1);
-    EXPECT_TRUE(has(noAtom.err, "no atom 9 (the molecule has 3 atoms)")) << noAtom.err;
+    EXPECT_TRUE(has(noAtom.out, "no atom 9 (the molecule has 3 atoms)")) << noAtom.out;
 
     ok("clip copy --atom 1 " + example("water.mol"));
     Outcome noMdl = qrtz("clip paste --from mdl " + path("out.mol"));
     EXPECT_EQ(noMdl.status, 1);
-    EXPECT_TRUE(has(noMdl.err, "no mdl text")) << noMdl.err;
+    EXPECT_TRUE(has(noMdl.out, "no mdl text")) << noMdl.out;
     Outcome unite = qrtz("clip paste --unite " + path("out.mol"));
     EXPECT_EQ(unite.status, 1);
-    EXPECT_TRUE(has(unite.err, "--unite")) << unite.err;
+    EXPECT_TRUE(has(unite.out, "--unite")) << unite.out;
     std::ifstream never(path("out.mol"));
     EXPECT_FALSE(never.good()) << "nothing is written when a paste fails";
 }

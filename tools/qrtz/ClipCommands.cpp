@@ -31,6 +31,11 @@ std::string trimmed(std::string name) {
     return name;
 }
 
+std::string quoted(const std::string& name) {
+    const std::string shown = trimmed(name);
+    return shown.empty() ? "(no name)" : "'" + shown + "'";
+}
+
 void initFormats() {
     UDataTransEx::Init();
     for (int f = 0; f < UDataTransEx::kFormatCount; ++f)
@@ -118,11 +123,11 @@ void copy(const std::string& path, int atomNumber, const std::vector<double>& of
         what = "atom " + std::to_string(atomNumber) + " (" + trimmed(atom.GetName()) + ")";
     } else if (s.kind == Kind::molecule) {
         trans.SetData(src.get(), s.molecule.get(), offset);
-        what = "molecule '" + trimmed(s.molecule->GetName()) + "'";
+        what = "molecule " + quoted(s.molecule->GetName());
     } else {
         trans.SetData(src.get(), s.molCrystal.get(), offset);
         main = UDataTransEx::UDF_MOLCRYSTAL;
-        what = "molecular crystal '" + trimmed(s.molCrystal->GetName()) + "'";
+        what = "molecular crystal " + quoted(s.molCrystal->GetName());
     }
     if (!src->HasFormat(UDataTransEx::GetCbFormId(main)))
         throw ToolError(path + ": the " + UDataTransEx::m_strFormName[main] +
@@ -249,10 +254,10 @@ void paste(const std::string& out, const std::string& from, bool unite) {
                                 : pasteExchange(trans, obj, from, unite, source);
     obj.Release();
 
-    std::string what = std::string(KindName(s.kind)) + " '" +
-                       trimmed(s.kind == Kind::molecule ? s.molecule->GetName()
-                                                        : s.molCrystal->GetName()) +
-                       "' (" + counts(s) + ")";
+    const std::string what =
+        std::string(KindName(s.kind)) + " " +
+        quoted(s.kind == Kind::molecule ? s.molecule->GetName() : s.molCrystal->GetName()) +
+        " (" + counts(s) + ")";
     if (s.kind == Kind::molecule && format.kind != Kind::molecule) s = MoleculeToMolCrystal(*s.molecule);
     if (s.kind == Kind::molCrystal && format.kind == Kind::crystal) s = MolCrystalToCrystal(*s.molCrystal);
     WriteStructure(s, out, format);
@@ -304,12 +309,14 @@ void AddClipCommands(CLI::App& app) {
         "copy", "Copy a molecule (.mol) or molecular crystal (.mcr .bdl; a crystal .cry as one) "
                 "in every clipboard format it has, with a time stamp");
     copyCmd->add_option("file", c->file, "Structure file")->required();
-    copyCmd->add_option("--atom", c->atom,
-                        "Copy only atom N (1-based; a molecular crystal's molecules in order), "
-                        "with the coordinates the file holds")
-        ->check(CLI::PositiveNumber);
+    auto* atomOption =
+        copyCmd->add_option("--atom", c->atom,
+                            "Copy only atom N (1-based; a molecular crystal's molecules in "
+                            "order), with the coordinates the file holds")
+            ->check(CLI::PositiveNumber);
     copyCmd->add_option("--offset", c->offset, "Offset X Y Z carried with a molecule or crystal")
-        ->expected(3);
+        ->expected(3)
+        ->excludes(atomOption);
     copyCmd->callback([c] { copy(c->file, c->atom, c->offset); });
 
     struct PasteOptions {
