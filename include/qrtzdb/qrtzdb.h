@@ -70,3 +70,6 @@
 #include "qrtzdb/simulation/KelDbSim.h"
 #include "qrtzdb/simulation/MagicNo.h"
 #include "qrtzdb/simulation/SimFileContents.h"
+
+// clipboard
+#include "qrtzdb/clipboard/UDataTrans.h"

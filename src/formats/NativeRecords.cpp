@@ -105,12 +105,15 @@ void ReadAtomLine(TextRecord& record, AtomFields& atom) {
 }
 
 bool NameInColumns(const TextRecord& record, std::size_t column, CString& symbol) {
-    if (record.IsNumber(1) || record.IsNumber(2)) return false;
     const std::string_view line = record.Line();
-    if (line.size() <= column + 4 || line[column] == ' ' || line[column + 4] != ' ') return false;
-    const std::string_view name = line.substr(column, 4);
-    if (name.find(' ') == std::string_view::npos) return false;
-    symbol.assign(name);
+    if (line.size() <= column + 4 || line[column + 4] != ' ') return false;
+    // Fields 1 and 2 must both lie inside the name's columns: then the split is the name's own.
+    const std::string_view first = record.Field(1), second = record.Field(2);
+    if (first.empty() || second.empty()) return false;
+    const auto start = static_cast<std::size_t>(first.data() - line.data());
+    const auto end = static_cast<std::size_t>(second.data() - line.data()) + second.size();
+    if (start != column || end > column + 4) return false;
+    symbol.assign(line.substr(column, 4));
     return true;
 }
 

@@ -71,9 +71,10 @@ struct AtomFields {
 };
 // An unused integer, the symbol (padded to two bytes), mass, x, y, z and charge.
 void ReadAtomLine(TextRecord& record, AtomFields& atom);
-// An atom name holding a blank ("C R ", as aromatic typing names ring carbons) splits into
-// fields 1 and 2. The writers put the name in four fixed columns from column, so when both
-// fields are text the name is taken back whole from there; false when the line is not so.
+// An atom name holding a blank ("C R ", "O 1 ", as aromatic and bond-order typing name atoms)
+// splits into fields 1 and 2. The writers put the name in four fixed columns from column, so
+// when both fields lie inside those columns the name is taken back whole from there; false
+// when the line is not so.
 bool NameInColumns(const TextRecord& record, std::size_t column, CString& symbol);
 // Creates the atom through the set's CreateDbAtomV with the element table's radius and
 // appends it.

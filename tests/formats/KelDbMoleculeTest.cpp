@@ -271,14 +271,21 @@ TEST(NativeFormats, AtomNamesWithABlankReadBack) {
     mol.SetName("Ring");
     mol.AppendAtom(mol.CreateDbAtomV("C R ", {0.1, 0.2, 0.3}, 12.011, -0.1, 0.0));
     mol.AppendAtom(mol.CreateDbAtomV("H", {0.4, 0.5, 0.6}, 1.008, 0.1, 0.0));
+    // Bond-order and united-atom marks put digits after the blank.
+    mol.AppendAtom(mol.CreateDbAtomV("O 1 ", {0.7, 0.8, 0.9}, 15.999, -0.4, 0.0));
+    mol.AppendAtom(mol.CreateDbAtomV("C 14", {1.0, 1.1, 1.2}, 16.043, 0.0, 0.0));
     mol.AppendBond(mol.CreateDbBondV("1", 1, 2));
     mol.UpdateAtomTypeList();
     KelDbMolecule back;
     testing::readText(testing::written([&](FileStream& out) { mol.WriteMoldb(out); }),
                       [&](FileStream& in) { back.ReadMoldb(in); });
-    ASSERT_EQ(back.GetAtomCount(), 2);
+    ASSERT_EQ(back.GetAtomCount(), 4);
     EXPECT_EQ(back.GetAtomAt(0)->GetName(), "C R ");
     EXPECT_DOUBLE_EQ(back.GetAtomAt(0)->mass, 12.011);
+    EXPECT_EQ(back.GetAtomAt(2)->GetName(), "O 1 ");
+    EXPECT_DOUBLE_EQ(back.GetAtomAt(2)->mass, 15.999);
+    EXPECT_EQ(back.GetAtomAt(3)->GetName(), "C 14");
+    EXPECT_DOUBLE_EQ(back.GetAtomAt(3)->position.x, 1.0);
 
     KelDbMolCrystal mcr;
     mcr.AppendMol(static_cast<DbMolecule*>(mol.Copy()));
@@ -287,7 +294,8 @@ TEST(NativeFormats, AtomNamesWithABlankReadBack) {
         KelDbMolCrystal again;
         testing::readText(testing::written([&](FileStream& out) { mcr.WriteBdl(out, mode); }),
                           [&](FileStream& in) { again.ReadBdl(in); });
-        ASSERT_EQ(again.GetAtomCount(), 2) << "mode " << mode;
+        ASSERT_EQ(again.GetAtomCount(), 4) << "mode " << mode;
+        EXPECT_EQ(again.GetMolAt(0)->GetAtomAt(3)->GetName(), "C 14") << "mode " << mode;
         EXPECT_EQ(again.GetMolAt(0)->GetAtomAt(0)->GetName(), "C R ") << "mode " << mode;
         EXPECT_DOUBLE_EQ(again.GetMolAt(0)->GetAtomAt(0)->position.z, 0.3);
     }

@@ -26,5 +26,6 @@ void AddZmatCommand(CLI::App& app);
 void AddBuildCommands(CLI::App& app);
 void AddEnvCommands(CLI::App& app);
 void AddSimCommands(CLI::App& app);
+void AddClipCommands(CLI::App& app);
 
 } // namespace qrtz::tool

@@ -66,7 +66,9 @@ Structure crystalToMolCrystal(KelDbCrystal& crystal) {
     return out;
 }
 
-Structure molCrystalToCrystal(KelDbMolCrystal& mcr) {
+} // namespace
+
+Structure MolCrystalToCrystal(KelDbMolCrystal& mcr) {
     Structure out = makeEmpty(Kind::crystal);
     KelDbCrystal& crystal = *out.crystal;
     crystal.SetName(mcr.GetName().c_str());
@@ -80,7 +82,17 @@ Structure molCrystalToCrystal(KelDbMolCrystal& mcr) {
     return out;
 }
 
-} // namespace
+Structure MoleculeToMolCrystal(const KelDbMolecule& mol) {
+    std::stringstream text;
+    {
+        FileStream out(text);
+        mol.WriteMoldb(out);
+    }
+    Structure s = makeEmpty(Kind::molCrystal);
+    FileStream in(text);
+    s.molCrystal->ReadMoldb(in);
+    return s;
+}
 
 void AddReadOptions(CLI::App& command, ReadOptions& options) {
     command.add_flag("--mdl", options.mdl, "Read .mol files as MDL molfiles");
@@ -282,7 +294,7 @@ std::vector<Structure> ReadAs(const std::string& path, Kind wanted, const ReadOp
     if (format.kind == wanted) return read;
     for (Structure& s : read) {
         if (s.kind == Kind::crystal && wanted == Kind::molCrystal) s = crystalToMolCrystal(*s.crystal);
-        else if (s.kind == Kind::molCrystal && wanted == Kind::crystal) s = molCrystalToCrystal(*s.molCrystal);
+        else if (s.kind == Kind::molCrystal && wanted == Kind::crystal) s = MolCrystalToCrystal(*s.molCrystal);
         else throw ToolError(path + ": a " + KindName(format.kind) + " cannot be made into a " +
                              KindName(wanted));
     }

@@ -71,6 +71,10 @@ std::vector<Structure> ReadAs(const std::string& path, Kind wanted, const ReadOp
 // The same for a file that must hold exactly one structure.
 Structure ReadOneAs(const std::string& path, Kind wanted, const ReadOptions& options = {});
 
+// The conversions of ReadAs for a structure in memory.
+Structure MoleculeToMolCrystal(const KelDbMolecule& mol);
+Structure MolCrystalToCrystal(KelDbMolCrystal& mcr);
+
 // Writes the structures to path through a temporary file, so a failed write leaves any old
 // file whole. Only a format with records takes more than one.
 void WriteStructure(Structure& structure, const std::string& path, const FileFormat& format);

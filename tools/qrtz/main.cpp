@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     qrtz::tool::AddBuildCommands(app);
     qrtz::tool::AddEnvCommands(app);
     qrtz::tool::AddSimCommands(app);
+    qrtz::tool::AddClipCommands(app);
 
     try {
         app.parse(argc, argv);
