@@ -19,3 +19,7 @@ run sim info examples/water-argon.sim
 run sim thermo examples/water-argon.sim
 run sim frame examples/water-argon.sim 20 --wrap xyz -o "$out/water-argon-20.mcr"
 run sim traj examples/water-argon.sim --first 0 --last 20 --count 5 --wrap xyz -o "$out/water-argon-paths.csv"
+export QRTZ_CLIPBOARD="$PWD/$out/clipboard"
+run clip copy --offset 1 2 3 examples/benzene.mol
+run clip list
+run clip paste --from mdl "$out/benzene-pasted.sdf"
