@@ -134,11 +134,7 @@ void KelDbMolecule::ReadMdl(FileStream& in, int unite) {
     }
     UpdateBondTypeList();
 
-    exchange::DeleteDummyAtoms(*this);
-    if (unite) Unite();
-    FixBondType();
-    UpdateAtomTypeList();
-    UpdateBondTypeList();
+    FinishImport(unite);
 }
 
 void KelDbMolecule::WriteMdl(FileStream& out) const {

@@ -67,6 +67,14 @@ void KelDbMolecule::Unite() {
     if (any) exchange::DeleteMarkedAtoms(*this, folded);
 }
 
+void KelDbMolecule::FinishImport(int unite) {
+    exchange::DeleteDummyAtoms(*this);
+    if (unite) Unite();
+    FixBondType();
+    UpdateAtomTypeList();
+    UpdateBondTypeList();
+}
+
 void KelDbMolecule::FixBondType() {
     for (POSITION pos = GetBondHeadPosition(); pos;) {
         DbBondV* bond = GetBondNext(pos);

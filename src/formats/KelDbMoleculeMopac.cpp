@@ -62,11 +62,7 @@ void KelDbMolecule::ReadMopac(FileStream& in, int charge, int unite) {
     }
     UpdateBondTypeList();
 
-    exchange::DeleteDummyAtoms(*this);
-    if (unite) Unite();
-    FixBondType();
-    UpdateAtomTypeList();
-    UpdateBondTypeList();
+    FinishImport(unite);
 }
 
 void KelDbMolecule::WriteMopac(FileStream& out) const {

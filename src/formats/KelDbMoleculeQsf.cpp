@@ -336,11 +336,7 @@ void KelDbMolecule::ReadQsf(FileStream& in, int unite) {
     }
     UpdateBondTypeList();
 
-    exchange::DeleteDummyAtoms(*this);
-    if (unite) Unite();
-    FixBondType();
-    UpdateAtomTypeList();
-    UpdateBondTypeList();
+    FinishImport(unite);
 }
 
 void KelDbMolecule::WriteQsf(FileStream& out) {

@@ -93,6 +93,9 @@ public:
 protected:
     // Puts every bond's smaller atom number first, then runs AssignAromaticTypes.
     void FixBondType();
+    // The end of every exchange reader: dummy atoms go, hydrogens are folded into their
+    // carbons when unite is non-zero, bond types are fixed and both type lists rebuilt.
+    void FinishImport(int unite);
 
 private:
     struct QsfIdTbl;
