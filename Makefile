@@ -56,19 +56,21 @@ fuzz-build:
 # Each target for FUZZ_SECONDS, one after the other; what they find beyond the seeds in
 # fuzz/corpus/ goes to $(FUZZ)/corpus/, crashes to $(FUZZ)/artifacts/.
 fuzz: fuzz-build
-	@set -e; for seeds in fuzz/corpus/*/; do t=$$(basename $$seeds); \
+	@failed=; for seeds in fuzz/corpus/*/; do t=$$(basename $$seeds); \
 		mkdir -p $(FUZZ)/corpus/$$t $(FUZZ)/artifacts/$$t; \
 		echo "== $$t"; \
 		$(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
-			-rss_limit_mb=1024 -print_final_stats=1 \
-			-artifact_prefix=$(FUZZ)/artifacts/$$t/ $(FUZZ)/corpus/$$t $$seeds; \
-	done
+			-rss_limit_mb=1024 -malloc_limit_mb=1024 -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ)/artifacts/$$t/ $(FUZZ)/corpus/$$t $$seeds \
+			|| failed="$$failed $$t"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz: findings in$$failed"; exit 1; fi
 
 # Every corpus input once through its target.
 fuzz-replay: fuzz-build
 	@set -e; for seeds in fuzz/corpus/*/; do t=$$(basename $$seeds); \
 		echo "== $$t"; \
-		$(FUZZ)/fuzz/$$t -runs=0 -timeout=10 -rss_limit_mb=1024 $$seeds; \
+		$(FUZZ)/fuzz/$$t -runs=0 -timeout=10 -rss_limit_mb=1024 -malloc_limit_mb=1024 $$seeds; \
 	done
 
 clean:

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <ftw.h>
+#include <unistd.h>
 
 #include "qrtzdb/basis/FileStream.h"
 #include "qrtzdb/basis/KelException.h"
@@ -16,6 +18,18 @@ namespace qrtz::fuzz {
 
 inline std::string Bytes(const std::uint8_t* data, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+// A fresh folder under /tmp for the targets that need files, removed when the process ends.
+inline std::string TempDir(const char* tag) {
+    static std::string made;
+    made = std::string("/tmp/qrtz-") + tag + "-XXXXXX";
+    if (!::mkdtemp(made.data())) std::abort();
+    std::atexit([] {
+        ::nftw(made.c_str(), [](const char* p, const struct stat*, int, FTW*) { return ::remove(p); },
+               16, FTW_DEPTH | FTW_PHYS);
+    });
+    return made;
 }
 
 // Runs step, true unless it threw what a reader throws on bad input.
