@@ -119,6 +119,9 @@ void KelDbMolecule::ReadMdl(FileStream& in, int unite) {
         if (begin == std::string_view::npos) record.Fail("no element symbol in columns 32-34");
         const std::size_t end = field.find_first_of(kSpace, begin);
         symbol.assign(field.substr(begin, end == std::string_view::npos ? end : end - begin));
+        // A control byte (a NUL above all) would not survive as a name: it ends C strings.
+        for (unsigned char c : symbol)
+            if (c < 0x20 || c == 0x7F) record.Fail("columns 32-34 hold a control character");
         symbol.resize(4, ' ');
         const ElementCache::Entry& element = elements.Find(symbol);
         AppendAtom(CreateDbAtomV(symbol.c_str(), position, element.mass, 0.0, element.radius));

@@ -229,6 +229,10 @@ TEST(KelDbMoleculeMdl, RejectsBrokenRecordsWithTheLine) {
     EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: the line ends before column 30 (z)"));
     text = withLine(good, 6, "    1.1900    0.0000    0.0000   ");
     EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: no element symbol in columns 32-34"));
+    text = withLine(good, 6, std::string("    1.1900    0.0000    0.0000 \0\0\0  0  0", 40));
+    EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: columns 32-34 hold a control character"));
+    text = withLine(good, 6, "    1.1900    0.0000    0.0000 C\x01   0  0");
+    EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: columns 32-34 hold a control character"));
     text = withLine(good, 10, "  1  3");
     EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 10: the line ends before column 9 (bond type)"));
 
