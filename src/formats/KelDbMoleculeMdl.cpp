@@ -1,5 +1,6 @@
 // MDL molfile (V2000) records, read in the format's fixed columns.
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -158,6 +159,23 @@ void KelDbMolecule::WriteMdl(FileStream& out) const {
             .append(std::to_string(bonds))
             .append(" bonds");
         throw FsException(2, std::move(message));
+    }
+    // Ten columns with four decimals: a wider coordinate would run into its neighbour.
+    int number = 0;
+    for (POSITION pos = GetAtomHeadPosition(); pos;) {
+        const Vertex3D& r = GetAtomNext(pos)->position;
+        ++number;
+        for (double v : {r.x, r.y, r.z}) {
+            if (std::isfinite(v) && v > -9999.99995 && v < 99999.99995) continue;
+            CString message;
+            if (!out.GetName().empty()) message.append(out.GetName()).append(": ");
+            message.append("an MDL molfile holds coordinates from -9999.9999 to 99999.9999; atom ")
+                .append(std::to_string(number))
+                .append(" of ")
+                .append(Name())
+                .append(" lies outside");
+            throw FsException(2, std::move(message));
+        }
     }
     out.WriteText("");
     out.WriteText("");
