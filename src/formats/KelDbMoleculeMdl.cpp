@@ -148,10 +148,11 @@ void KelDbMolecule::ReadMdl(FileStream& in, int unite) {
 void KelDbMolecule::WriteMdl(FileStream& out) const {
     const int atoms = GetAtomCount();
     const int bonds = GetBondCount();
-    if (atoms > kMaxCount || bonds > kMaxCount) {
+    // Readers, ours too, refuse a record without atoms.
+    if (atoms == 0 || atoms > kMaxCount || bonds > kMaxCount) {
         CString message;
         if (!out.GetName().empty()) message.append(out.GetName()).append(": ");
-        message.append("an MDL molfile holds at most 999 atoms and 999 bonds; ")
+        message.append("an MDL molfile holds 1 to 999 atoms and at most 999 bonds; ")
             .append(Name())
             .append(" has ")
             .append(std::to_string(atoms))

@@ -64,6 +64,9 @@ TEST(KelDbMoleculeMdl, WritesTheRecordColumnForColumn) {
     for (int i = 0; i < 1000; ++i) big.AppendBond(big.CreateDbBondV("1 ", 1, 2));
     EXPECT_THROW(mdlText(big), FsException);
 
+    // So is a molecule without atoms, which no reader takes.
+    EXPECT_THROW(mdlText(KelDbMolecule()), FsException);
+
     // Ten-column coordinates: one that needs more is refused the same way.
     KelDbMolecule wide;
     wide.AppendAtom(wide.CreateDbAtomV("C", Vertex3D(0, 0, 0), 12, 0, 1));
