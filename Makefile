@@ -4,9 +4,11 @@ BUILD   ?= build
 ASAN    ?= build-asan
 BENCH   ?= build-bench
 PREFIX  ?= $(CURDIR)/build-install
+FUZZ    ?= build-fuzz
+FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all build test demo bench asan install consumer clean
+.PHONY: all build test demo bench asan install consumer fuzz fuzz-build fuzz-replay clean
 
 all: build
 
@@ -45,5 +47,31 @@ consumer: install
 	cmake --build $(BUILD)-consumer -j $(JOBS)
 	$(BUILD)-consumer/consumer
 
+# libFuzzer targets: their own clang configure, the library built again with their hooks.
+fuzz-build:
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DQRTZ_BUILD_FUZZ=ON \
+		-DQRTZ_BUILD_TESTS=OFF -DQRTZ_BUILD_TOOLS=OFF
+	cmake --build $(FUZZ) --target fuzzers -j $(JOBS)
+
+# Each target for FUZZ_SECONDS, one after the other; what they find beyond the seeds in
+# fuzz/corpus/ goes to $(FUZZ)/corpus/, crashes to $(FUZZ)/artifacts/.
+fuzz: fuzz-build
+	@failed=; for seeds in fuzz/corpus/*/; do t=$$(basename $$seeds); \
+		mkdir -p $(FUZZ)/corpus/$$t $(FUZZ)/artifacts/$$t; \
+		echo "== $$t"; \
+		$(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+			-rss_limit_mb=1024 -malloc_limit_mb=1024 -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ)/artifacts/$$t/ $(FUZZ)/corpus/$$t $$seeds \
+			|| failed="$$failed $$t"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz: findings in$$failed"; exit 1; fi
+
+# Every corpus input once through its target.
+fuzz-replay: fuzz-build
+	@set -e; for seeds in fuzz/corpus/*/; do t=$$(basename $$seeds); \
+		echo "== $$t"; \
+		$(FUZZ)/fuzz/$$t -runs=0 -timeout=10 -rss_limit_mb=1024 -malloc_limit_mb=1024 $$seeds; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCH) $(PREFIX) $(BUILD)-consumer
+	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(PREFIX) $(BUILD)-consumer

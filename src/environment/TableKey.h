@@ -4,6 +4,14 @@
 #include "qrtzdb/basis/Color4V.h"
 #include "qrtzdb/platform/CString.h"
 
+// clang before 16 cannot evaluate libstdc++'s short-string construction at compile time, so
+// there the built-in rows are filled by a static constructor instead.
+#if defined(__clang__) && __clang_major__ < 16
+#define QRTZ_TABLE_CONSTINIT
+#else
+#define QRTZ_TABLE_CONSTINIT constinit
+#endif
+
 namespace qrtz::tablekey {
 
 // The two-byte key of a symbol or code: one byte gets a blank appended, three or more are cut to

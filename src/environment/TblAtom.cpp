@@ -155,7 +155,7 @@ bool InRange(int index) { return index >= 0 && index < TblAtom::kItemCount; }
     QRTZ_ATOM5(i), QRTZ_ATOM5(i + 5), QRTZ_ATOM5(i + 10), QRTZ_ATOM5(i + 15), QRTZ_ATOM5(i + 20)
 
 // constinit: built at load time without running code, so no static constructor can see them empty.
-constinit TblAtom::TblItem TblAtom::item[TblAtom::kItemCount] = {
+QRTZ_TABLE_CONSTINIT TblAtom::TblItem TblAtom::item[TblAtom::kItemCount] = {
     QRTZ_ATOM25(0), QRTZ_ATOM25(25), QRTZ_ATOM25(50), QRTZ_ATOM25(75),
     QRTZ_ATOM5(100), QRTZ_ATOM5(105), QRTZ_ATOM5(110),
 };

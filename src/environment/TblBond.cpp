@@ -35,7 +35,7 @@ bool InRange(int index) { return index >= 0 && index < TblBond::kItemCount; }
 } // namespace
 
 // constinit: built at load time without running code, so no static constructor can see them empty.
-constinit TblBond::TblItem TblBond::item[TblBond::kItemCount] = {
+QRTZ_TABLE_CONSTINIT TblBond::TblItem TblBond::item[TblBond::kItemCount] = {
     BuiltIn(0), BuiltIn(1), BuiltIn(2), BuiltIn(3), BuiltIn(4), BuiltIn(5), BuiltIn(6),
 };
 

@@ -1,5 +1,6 @@
 // MDL molfile (V2000) records, read in the format's fixed columns.
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -119,6 +120,9 @@ void KelDbMolecule::ReadMdl(FileStream& in, int unite) {
         if (begin == std::string_view::npos) record.Fail("no element symbol in columns 32-34");
         const std::size_t end = field.find_first_of(kSpace, begin);
         symbol.assign(field.substr(begin, end == std::string_view::npos ? end : end - begin));
+        // A control byte (a NUL above all) would not survive as a name: it ends C strings.
+        for (unsigned char c : symbol)
+            if (c < 0x20 || c == 0x7F) record.Fail("columns 32-34 hold a control character");
         symbol.resize(4, ' ');
         const ElementCache::Entry& element = elements.Find(symbol);
         AppendAtom(CreateDbAtomV(symbol.c_str(), position, element.mass, 0.0, element.radius));
@@ -140,10 +144,11 @@ void KelDbMolecule::ReadMdl(FileStream& in, int unite) {
 void KelDbMolecule::WriteMdl(FileStream& out) const {
     const int atoms = GetAtomCount();
     const int bonds = GetBondCount();
-    if (atoms > kMaxCount || bonds > kMaxCount) {
+    // Readers, ours too, refuse a record without atoms.
+    if (atoms == 0 || atoms > kMaxCount || bonds > kMaxCount) {
         CString message;
         if (!out.GetName().empty()) message.append(out.GetName()).append(": ");
-        message.append("an MDL molfile holds at most 999 atoms and 999 bonds; ")
+        message.append("an MDL molfile holds 1 to 999 atoms and at most 999 bonds; ")
             .append(Name())
             .append(" has ")
             .append(std::to_string(atoms))
@@ -151,6 +156,23 @@ void KelDbMolecule::WriteMdl(FileStream& out) const {
             .append(std::to_string(bonds))
             .append(" bonds");
         throw FsException(2, std::move(message));
+    }
+    // Ten columns with four decimals: a wider coordinate would run into its neighbour.
+    int number = 0;
+    for (POSITION pos = GetAtomHeadPosition(); pos;) {
+        const Vertex3D& r = GetAtomNext(pos)->position;
+        ++number;
+        for (double v : {r.x, r.y, r.z}) {
+            if (std::isfinite(v) && v > -9999.99995 && v < 99999.99995) continue;
+            CString message;
+            if (!out.GetName().empty()) message.append(out.GetName()).append(": ");
+            message.append("an MDL molfile holds coordinates from -9999.9999 to 99999.9999; atom ")
+                .append(std::to_string(number))
+                .append(" of ")
+                .append(Name())
+                .append(" lies outside");
+            throw FsException(2, std::move(message));
+        }
     }
     out.WriteText("");
     out.WriteText("");

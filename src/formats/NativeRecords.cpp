@@ -151,10 +151,10 @@ void WriteZmatLines(LineBuilder& line, FileStream& out, const DbMolecule& mol) {
 }
 
 bool IsZmatLine(const TextRecord& record) {
-    int first;
-    if (record.Count() == 7) first = 1;
-    else if (record.Count() == 6) first = 0;
-    else return false;
+    // The numbers are the last six fields: an atom name may hold blanks and so any count of
+    // fields before them.
+    if (record.Count() < 6) return false;
+    const int first = record.Count() - 6;
     for (int i = 0; i < 6; ++i) {
         const int at = first + i;
         if (i % 2 == 0 ? !record.IsReal(at) : !record.IsInt(at)) return false;

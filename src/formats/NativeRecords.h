@@ -90,8 +90,8 @@ void ReadBondLine(TextRecord& record, BondFields& bond);
 
 // "%-4s %10.4f %4d %10.4f %4d %10.4f %4d" for each atom of mol, from a Z-matrix built on it.
 void WriteZmatLines(LineBuilder& line, FileStream& out, const DbMolecule& mol);
-// A line of that shape: an atom name, then a real, an integer, a real, an integer, a real and
-// an integer (the name missing when it was blank).
+// A line of that shape: an atom name (none when blank, several fields when it holds blanks),
+// then a real, an integer, a real, an integer, a real and an integer.
 bool IsZmatLine(const TextRecord& record);
 
 } // namespace qrtz::native

@@ -280,6 +280,22 @@ TEST(KelDbMolCrystal, BlankNamesAndLargeCrystalsRoundTrip) {
     }
 }
 
+TEST(KelDbMolCrystal, AtomNamesWithInnerBlanksReadBackAfterTheirZmatrixLines) {
+    KelDbMolCrystal crystal;
+    mixture(crystal);
+    crystal.GetMolAt(0)->GetAtomAt(0)->SetName("O  #");
+    crystal.GetMolAt(2)->GetAtomAt(0)->SetName("O  #");
+    crystal.GetMolAt(1)->GetAtomAt(2)->SetName("A  r");
+    for (int i = 0; i < 3; ++i) crystal.GetMolAt(i)->UpdateAtomTypeList();
+    const std::string mcr = mcrOf(crystal);
+    KelDbMolCrystal back;
+    readText(mcr, readMcr(back));
+    ASSERT_EQ(back.GetMolCount(), 3);
+    EXPECT_EQ(back.GetMolAt(0)->GetAtomAt(0)->GetName(), "O  #");
+    EXPECT_EQ(back.GetMolAt(2)->GetAtomAt(2)->GetName(), "A  r");
+    EXPECT_EQ(mcrOf(back), mcr);
+}
+
 TEST(KelDbMolCrystal, ReadsAMoleculeIntoTheMiddleOfTheCell) {
     KelDbMolCrystal crystal;
     crystal.a = crystal.b = crystal.c = 10;

@@ -63,6 +63,25 @@ TEST(KelDbMoleculeMdl, WritesTheRecordColumnForColumn) {
     EXPECT_EQ(counts(mdlText(big)), std::make_pair(999, 0));
     for (int i = 0; i < 1000; ++i) big.AppendBond(big.CreateDbBondV("1 ", 1, 2));
     EXPECT_THROW(mdlText(big), FsException);
+
+    // So is a molecule without atoms, which no reader takes.
+    EXPECT_THROW(mdlText(KelDbMolecule()), FsException);
+
+    // Ten-column coordinates: one that needs more is refused the same way.
+    KelDbMolecule wide;
+    wide.AppendAtom(wide.CreateDbAtomV("C", Vertex3D(0, 0, 0), 12, 0, 1));
+    wide.AppendAtom(wide.CreateDbAtomV("H", Vertex3D(1, -9999.9999, 99999.9999), 1, 0, 1));
+    EXPECT_EQ(counts(mdlText(wide)), std::make_pair(2, 0));
+    wide.GetAtomAt(1)->position.y = -38876;
+    text.clear();
+    try {
+        text = mdlText(wide);
+        ADD_FAILURE() << "-38876 written";
+    } catch (const FsException& e) {
+        EXPECT_EQ(e.code, 2);
+        EXPECT_TRUE(mentions(e.Message(), "atom 2"));
+    }
+    EXPECT_EQ(text, "");
 }
 
 TEST(KelDbMoleculeMdl, ReadsBackWhatItWrites) {
@@ -229,6 +248,10 @@ TEST(KelDbMoleculeMdl, RejectsBrokenRecordsWithTheLine) {
     EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: the line ends before column 30 (z)"));
     text = withLine(good, 6, "    1.1900    0.0000    0.0000   ");
     EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: no element symbol in columns 32-34"));
+    text = withLine(good, 6, std::string("    1.1900    0.0000    0.0000 \0\0\0  0  0", 40));
+    EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: columns 32-34 hold a control character"));
+    text = withLine(good, 6, "    1.1900    0.0000    0.0000 C\x01   0  0");
+    EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 6: columns 32-34 hold a control character"));
     text = withLine(good, 10, "  1  3");
     EXPECT_TRUE(mentions(readFailure(text, readMdl(mol)), "line 10: the line ends before column 9 (bond type)"));
 
