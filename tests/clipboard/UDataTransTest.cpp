@@ -218,8 +218,8 @@ TEST_F(Clip, TextsLongerThanTheEstimatesAreOfferedWhole) {
     KelDbMolecule wide;
     for (int i = 0; i < 50; ++i)
         wide.AppendAtom(wide.CreateDbAtomV("C", Vertex3D(1e17, -1e17, 1e17), 12.011, 0.0, 0.77));
-    const std::string record = testing::written([&](FileStream& out) { wide.WriteMdl(out); });
-    ASSERT_GT(record.size(), static_cast<std::size_t>(wide.GetMdlClipboardSize()));
+    const std::string text = testing::written([&](FileStream& out) { wide.WriteMopac(out); });
+    ASSERT_GT(text.size(), static_cast<std::size_t>(wide.GetMopacClipboardSize()));
     ASSERT_EQ(inOtherProcess([&] {
                   auto* src = new COleDataSource;
                   bool both = UD().SetData(src, &far) && UD().SetData(src, &wide, Vertex3D());
@@ -231,20 +231,13 @@ TEST_F(Clip, TextsLongerThanTheEstimatesAreOfferedWhole) {
     EXPECT_EQ(atom.position.x, 1e60);
     EXPECT_EQ(atom.position.z, 3.5);
 
-    // The MDL block holds the whole record up to its separator.
-    COleDataObject obj;
-    ASSERT_TRUE(obj.AttachClipboard());
-    HGLOBAL block = static_cast<HGLOBAL>(trans.GetHandle(&obj, UD::GetCbFormId(UD::UDF_MDLCT)));
-    ASSERT_NE(block, nullptr);
-    MdlCbStr cb(GlobalLock(block), static_cast<std::uint32_t>(GlobalSize(block)));
-    FileStream in(cb);
-    std::string last;
-    int lines = 0;
-    while (const char* line = in.ReadLine())
-        if (*line) last = line, ++lines;
-    GlobalUnlock(block);
-    EXPECT_EQ(last, "$$$$");
-    EXPECT_EQ(lines, 2 + 50 + 2);
+    // The MOPAC text arrives whole; the MDL record, whose columns cannot hold such
+    // coordinates, is not offered at all rather than offered cut.
+    KelDbMolecule pasted;
+    ASSERT_EQ(trans.CbGetData(&pasted, nullptr, 0, UD::UDF_MOLDATA), 1);
+    ASSERT_EQ(pasted.GetAtomCount(), 50);
+    EXPECT_EQ(pasted.GetAtomAt(49)->position.x, 1e17);
+    EXPECT_EQ(UD::IsCbFormAvailable(UD::UDF_MDLCT), 0);
 }
 
 TEST_F(Clip, FailedReadsReturnZeroAndKeepWhatWasRead) {
