@@ -75,14 +75,14 @@ void DbCompSet::UpdateTypeList() {
         if (!comp) continue;
         if (seen.count(comp->Name())) continue;
         auto* type = new CString(comp->Name());
-        m_types.AddTail(type);
+        m_types.push_back(type);
         seen.insert(*type);
     }
 }
 
 CString* DbCompSet::GetTypeAt(int index) const {
-    POSITION pos = m_types.FindIndex(index);
-    return pos ? m_types.GetAt(pos) : nullptr;
+    if (index < 0 || index >= GetTypeCount()) return nullptr;
+    return m_types[static_cast<std::size_t>(index)];
 }
 
 int DbCompSet::GetTypeIndex(const char* type) const {
@@ -137,7 +137,7 @@ void DbCompSet::ClearArray() {
 
 void DbCompSet::ClearType() {
     for (CString* type : m_types) delete type;
-    m_types.RemoveAll();
+    m_types.clear();
 }
 
 } // namespace qrtz

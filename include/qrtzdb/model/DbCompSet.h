@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "qrtzdb/model/DbComp.h"
 #include "qrtzdb/platform/CList.h"
 
@@ -44,7 +46,7 @@ public:
 
     // The type list answers for its last rebuild; Append, Remove and Delete leave it alone.
     void UpdateTypeList();
-    int GetTypeCount() const { return m_types.GetCount(); }
+    int GetTypeCount() const { return static_cast<int>(m_types.size()); }
     CString* GetTypeAt(int index) const;
     int GetTypeIndex(const char* type) const;
     int IsType(const char* type) const { return GetTypeIndex(type) != -1 ? 1 : 0; }
@@ -67,7 +69,8 @@ protected:
 
 private:
     CList<DbComp*> m_comps;
-    CList<CString*> m_types;
+    // Indexed, so that GetTypeAt in a loop over the types stays linear.
+    std::vector<CString*> m_types;
     DbComp** m_array = nullptr;
 };
 
