@@ -8,7 +8,7 @@ FUZZ    ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all build test demo bench asan install consumer fuzz fuzz-build fuzz-replay clean
+.PHONY: all build test demo bench asan install consumer fuzz fuzz-build fuzz-replay fuzz-seeds clean
 
 all: build
 
@@ -72,6 +72,12 @@ fuzz-replay: fuzz-build
 		echo "== $$t"; \
 		$(FUZZ)/fuzz/$$t -runs=0 -timeout=10 -rss_limit_mb=1024 -malloc_limit_mb=1024 $$seeds; \
 	done
+
+# Writes again the seeds of the simulation and clipboard-form targets, from the test suite's
+# simulation file writer and the library's clipboard writers over the examples.
+fuzz-seeds: fuzz-build
+	cmake --build $(FUZZ) --target qrtz_fuzz_seeds -j $(JOBS)
+	$(FUZZ)/fuzz/qrtz_fuzz_seeds fuzz/corpus examples
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(PREFIX) $(BUILD)-consumer

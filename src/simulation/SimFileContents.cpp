@@ -791,7 +791,10 @@ void SimFileContents::ReadInpInfo(CFile* file) {
         std::vector<char> types(36 * static_cast<std::size_t>(sa));
         const std::int64_t typesAt = in.Position();
         in.ReadRaw(types.data(), static_cast<std::int64_t>(types.size()), "input type table");
-        std::int64_t P = 0, Q = 0, R = 0;
+        // The molecule table: 48 bytes per atom of every molecule, 10 per bond and 40 per atom
+        // of each bonded type. Each type's share is checked against what the file still holds
+        // before it is added and the sum after, so no count can overflow it.
+        std::int64_t tableBytes = 0;
         for (std::size_t t = 0; t < static_cast<std::size_t>(sa); ++t) {
             const int a = in.Int(&types[36 * t + 20]);
             const int b = in.Int(&types[36 * t + 24]);
@@ -802,11 +805,18 @@ void SimFileContents::ReadInpInfo(CFile* file) {
                                          std::to_string(m) + " molecules of " +
                                          std::to_string(a) + " atoms and " + std::to_string(b) +
                                          " bonds");
-            P += static_cast<std::int64_t>(m) * a;
-            Q += b;
-            if (b > 0) R += a;
+            const std::int64_t atoms = static_cast<std::int64_t>(m) * a;
+            const std::int64_t room = in.Left() - tableBytes;
+            if (atoms > room / 48)
+                throw FsException(1, SimRecordReader::Where("input type table", typesAt) +
+                                         ": type " + std::to_string(t + 1) + " has " +
+                                         std::to_string(m) + " molecules of " +
+                                         std::to_string(a) + " atoms, more than the file holds");
+            tableBytes += 48 * atoms + 10 * static_cast<std::int64_t>(b) +
+                          (b > 0 ? 40 * static_cast<std::int64_t>(a) : 0);
+            in.Need(tableBytes, "input molecule table");
         }
-        in.Skip(48 * P + 10 * (Q + 4 * R), "input molecule table");
+        in.Skip(tableBytes, "input molecule table");
         // The result file's arrays hold its own atoms; further input atoms are not read.
         const auto count = static_cast<std::size_t>(std::min(na, m_nAtomCount));
         std::vector<char> atoms(80 * count);

@@ -692,6 +692,21 @@ TEST(SimFileContents, InputFileFlagsAndVectors) {
             EXPECT_EQ(code(b), 1) << at << " " << bad;
         }
     }
+    // Types of 2^31 - 1 molecules of as many atoms: a table of more than 2^63 bytes is
+    // refused, not summed past the limit of the integer that holds its size.
+    const std::size_t typeTable = listB + 4 + 4 + 12 + 64 + 12;
+    std::string huge = bytes;
+    for (std::size_t field : {20, 32, 36 + 20, 36 + 32}) {
+        const int most = 0x7fffffff;
+        std::memcpy(&huge[typeTable + field], &most, 4);
+    }
+    try {
+        read(huge);
+        ADD_FAILURE() << "a type table of 2^63 bytes was read";
+    } catch (const FsException& e) {
+        EXPECT_EQ(e.code, 1);
+        EXPECT_NE(e.Message().find("type 1 has 2147483647 molecules"), std::string::npos) << e.Message();
+    }
 }
 
 TEST(SimFileContents, DerivedQuantities) {
