@@ -40,9 +40,17 @@ void release(V& v) {
     V().swap(v);
 }
 
+// Names become the names of atoms, molecules and bonds, which the text formats write one per
+// field: a control byte would break the line, so it is read as '?'.
+char nameByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u > 0 && u < 0x20) || u == 0x7F ? '?' : c;
+}
+
+// A name field of N bytes, ending at its first zero byte.
 template <std::size_t N>
-void setText(FixedText<N>& out, const char* bytes) {
-    std::memcpy(out.text, bytes, N);
+void setName(FixedText<N>& out, const char* bytes) {
+    for (std::size_t c = 0; c < N; ++c) out.text[c] = nameByte(bytes[c]);
     out.text[N] = '\0';
 }
 
@@ -282,7 +290,7 @@ void SimFileContents::ReadHeader(SimRecordReader& in) {
     // Type table: names, then five arrays of one int per type.
     rec = in.ReadRecord(36 * static_cast<std::int64_t>(s), "type table");
     m_ppMolTypeName.resize(S);
-    for (std::size_t t = 0; t < S; ++t) setText(m_ppMolTypeName[t], &rec[16 * t]);
+    for (std::size_t t = 0; t < S; ++t) setName(m_ppMolTypeName[t], &rec[16 * t]);
     UpdateChamol();
     std::vector<int>* columns[] = {&m_pnMolTypeCode, &m_pnMolCount0, &m_pnMolAtomCount,
                                    &m_pnMolBondCount, &m_pnMolAtomKindCount};
@@ -323,7 +331,7 @@ void SimFileContents::ReadHeader(SimRecordReader& in) {
             m_ppnAtomCode[t][i] = in.Int(p);
             const char* name = p + 4 * A;
             FixedText<4>& out = m_ppAtomName[t][i];
-            for (int c = 0; c < 4; ++c) out.text[c] = name[c] == '\0' ? ' ' : name[c];
+            for (int c = 0; c < 4; ++c) out.text[c] = name[c] == '\0' ? ' ' : nameByte(name[c]);
             out.text[4] = '\0';
             m_ppfAtomMass[t][i] = in.Float(p + 8 * A);
             m_ppfAtomCharge[t][i] = in.Float(p + 12 * A);
@@ -346,7 +354,7 @@ void SimFileContents::ReadHeader(SimRecordReader& in) {
             for (std::size_t i = 0; i < b; ++i, p += 4) {
                 m_ppnBondAtom1[t][i] = in.Int(p);
                 m_ppnBondAtom2[t][i] = in.Int(p + 4 * B);
-                setText(m_ppBondName[t][i], p + 8 * B);
+                setName(m_ppBondName[t][i], p + 8 * B);
             }
         }
     }

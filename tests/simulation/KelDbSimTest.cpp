@@ -10,6 +10,7 @@
 #include "qrtzdb/formats/SimDbMolecule.h"
 #include "qrtzdb/simulation/KelDbInp.h"
 #include "qrtzdb/simulation/KelDbSim.h"
+#include "formats/FormatTestSupport.h"
 #include "simulation/SimFileWriter.h"
 
 namespace qrtz {
@@ -136,6 +137,28 @@ TEST(KelDbSim, UpdateMcrWrapsMoleculesWholeAndAtomsAlone) {
     }
     EXPECT_DOUBLE_EQ(sim.a, 10.0);
     EXPECT_DOUBLE_EQ(sim.c, 11.0);  // the step's cell
+}
+
+TEST(KelDbSim, NamesWithControlBytesStillWriteAsText) {
+    SimFileDef d = Small(1);
+    d.types[0].name = "W\nT";
+    d.types[0].atoms[0].name = "O\n";
+    d.types[0].atoms[1].name = "H\t1";
+    d.types[0].bonds[0].name = "1\r";
+    OpenFile f(d);
+    KelDbSim sim;
+    sim.ReadHead(&f.in);
+    sim.ReadStep(&f.in, 1);
+    sim.UpdateMcr(1, 1, 1);
+    const std::string text = testing::written([&](FileStream& out) { sim.WriteMcrdb(out); });
+    KelDbMolCrystal again;
+    testing::readText(text, [&](FileStream& in) { again.ReadMcrdb(in); });
+    ASSERT_EQ(again.GetMolCount(), 2);
+    const auto* water = again.GetMolAt(0);
+    EXPECT_EQ(water->GetName(), "W?T");
+    EXPECT_EQ(water->GetAtomAt(0)->GetName(), "O?");
+    EXPECT_EQ(water->GetAtomAt(1)->GetName(), "H?1");
+    EXPECT_EQ(water->GetBondAt(0)->GetName(), "1?");
 }
 
 TEST(KelDbSim, AtomsCarryTemperatureEnergiesAndInputFlags) {

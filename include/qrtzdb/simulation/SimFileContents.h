@@ -6,7 +6,8 @@
 //
 // The host reads the m_... members directly. Arrays per type have m_nMolTypeCount entries,
 // per atom m_nAtomCount, per frame m_nStepCount, per entry m_nEntryCount; all are empty while
-// nothing is loaded.
+// nothing is loaded. Names (types, atoms, bonds) hold a control byte of the file as '?', so
+// that they can be written as text.
 #include <cstdint>
 #include <cstring>
 #include <functional>
