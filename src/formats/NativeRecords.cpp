@@ -112,7 +112,8 @@ bool NameInColumns(const TextRecord& record, std::size_t column, CString& symbol
     if (first.empty() || second.empty()) return false;
     const auto start = static_cast<std::size_t>(first.data() - line.data());
     const auto end = static_cast<std::size_t>(second.data() - line.data()) + second.size();
-    if (start != column || end > column + 4) return false;
+    // The name may start with blanks: the first field then starts after column.
+    if (start < column || end > column + 4) return false;
     symbol.assign(line.substr(column, 4));
     return true;
 }

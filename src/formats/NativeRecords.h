@@ -73,8 +73,8 @@ struct AtomFields {
 void ReadAtomLine(TextRecord& record, AtomFields& atom);
 // An atom name holding a blank ("C R ", "O 1 ", as aromatic and bond-order typing name atoms)
 // splits into fields 1 and 2. The writers put the name in four fixed columns from column, so
-// when both fields lie inside those columns the name is taken back whole from there; false
-// when the line is not so.
+// when both fields lie inside those columns the name is taken back whole from there, leading
+// blanks included; false when the line is not so.
 bool NameInColumns(const TextRecord& record, std::size_t column, CString& symbol);
 // Creates the atom through the set's CreateDbAtomV with the element table's radius and
 // appends it.

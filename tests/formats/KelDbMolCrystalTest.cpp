@@ -286,12 +286,15 @@ TEST(KelDbMolCrystal, AtomNamesWithInnerBlanksReadBackAfterTheirZmatrixLines) {
     crystal.GetMolAt(0)->GetAtomAt(0)->SetName("O  #");
     crystal.GetMolAt(2)->GetAtomAt(0)->SetName("O  #");
     crystal.GetMolAt(1)->GetAtomAt(2)->SetName("A  r");
+    crystal.GetMolAt(0)->GetAtomAt(1)->SetName(" H 1");
+    crystal.GetMolAt(2)->GetAtomAt(1)->SetName(" H 1");
     for (int i = 0; i < 3; ++i) crystal.GetMolAt(i)->UpdateAtomTypeList();
     const std::string mcr = mcrOf(crystal);
     KelDbMolCrystal back;
     readText(mcr, readMcr(back));
     ASSERT_EQ(back.GetMolCount(), 3);
     EXPECT_EQ(back.GetMolAt(0)->GetAtomAt(0)->GetName(), "O  #");
+    EXPECT_EQ(back.GetMolAt(0)->GetAtomAt(1)->GetName(), " H 1");
     EXPECT_EQ(back.GetMolAt(2)->GetAtomAt(2)->GetName(), "A  r");
     EXPECT_EQ(mcrOf(back), mcr);
 }
