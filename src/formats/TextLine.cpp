@@ -73,6 +73,16 @@ LineBuilder& LineBuilder::Blanks(int count) {
 }
 
 LineBuilder& LineBuilder::Left(std::string_view text, int width) {
+    // A control byte in a name would break its line, or the reader's split into fields.
+    const auto control = std::find_if(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+    if (control != text.end())
+        throw FsException(2, "the name \"" + std::string(text.substr(0, control - text.begin())) +
+                                 "\" holds control character " +
+                                 std::to_string(static_cast<unsigned char>(*control)) +
+                                 " and cannot be written");
     m_text.append(text);
     if (static_cast<std::size_t>(width) > text.size())
         m_text.append(static_cast<std::size_t>(width) - text.size(), ' ');

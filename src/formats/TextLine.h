@@ -34,7 +34,7 @@ public:
         return *this;
     }
     LineBuilder& Blanks(int count);
-    // "%-<width>s"
+    // "%-<width>s" for a name; throws FsException(2) when it holds a control character.
     LineBuilder& Left(std::string_view text, int width);
     // "%<width>d"
     LineBuilder& Int(long long value, int width);

@@ -297,6 +297,18 @@ TEST(KelDbMolCrystal, AtomNamesWithInnerBlanksReadBackAfterTheirZmatrixLines) {
     EXPECT_EQ(back.GetMolAt(0)->GetAtomAt(1)->GetName(), " H 1");
     EXPECT_EQ(back.GetMolAt(2)->GetAtomAt(2)->GetName(), "A  r");
     EXPECT_EQ(mcrOf(back), mcr);
+
+    // A name that would break its line is refused rather than written.
+    back.GetMolAt(1)->GetAtomAt(0)->SetName("A\nr");
+    std::ostringstream out;
+    FileStream stream(out);
+    try {
+        back.WriteMcrdb(stream);
+        ADD_FAILURE() << "no FsException";
+    } catch (const FsException& e) {
+        EXPECT_EQ(e.code, 2);
+        EXPECT_TRUE(mentions(e.Message(), "the name \"A\" holds control character 10"));
+    }
 }
 
 TEST(KelDbMolCrystal, ReadsAMoleculeIntoTheMiddleOfTheCell) {
