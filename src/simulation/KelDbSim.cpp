@@ -115,15 +115,17 @@ void KelDbSim::RestoreStepCounts(StepCounts& saved) {
 }
 
 template <class Visit>
-int KelDbSim::ForEachMolecule(Visit visit) const {
+std::int64_t KelDbSim::ForEachMolecule(Visit visit) const {
     // A variable-population frame may name more molecules than it holds atoms for; those
-    // past its atoms are left out.
+    // past its atoms are left out. A type without atoms has no molecules to show, whatever
+    // its count: visiting them would not be bounded by the frame's atoms.
     const std::size_t room =
         std::min(static_cast<std::size_t>(std::max(m_nCurAtomCount, 0)), m_pfX.size());
     std::size_t g = 0;
-    int left = 0;
+    std::int64_t left = 0;
     for (std::size_t s = 0; s < m_pnMolCount.size(); ++s) {
         const std::size_t atoms = m_ppfAtomMass[s].size();
+        if (atoms == 0) continue;
         for (int m = 0; m < m_pnMolCount[s]; ++m) {
             if (left > 0 || atoms > room - g) {
                 left += m_pnMolCount[s] - m;
@@ -154,7 +156,7 @@ void KelDbSim::UpdateMcr(int px, int py, int pz) {
 
     const Vertex3D half(0.5, 0.5, 0.5);
     const std::size_t inputAtoms = m_pnInpFlag.size();
-    const int left = ForEachMolecule([&](std::size_t s, int, std::size_t g) {
+    const std::int64_t left = ForEachMolecule([&](std::size_t s, int, std::size_t g) {
         auto* mol = new SimDbMolecule(m_ppMolTypeName[s]);
         const std::vector<float>& mass = m_ppfAtomMass[s];
         const std::size_t atoms = mass.size();

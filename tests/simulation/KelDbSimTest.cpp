@@ -313,6 +313,30 @@ TEST(KelDbSim, VariablePopulationTrajectories) {
     EXPECT_NE(warnings.back().find("4 molecules left out"), std::string::npos) << warnings.back();
 }
 
+TEST(KelDbSim, HugeMoleculeCountsStayBoundedByTheFrame) {
+    // A type without atoms and two carbon types each counting 2^31 - 1 molecules, in a file of
+    // five atoms: the water and two carbons are shown, the rest left out without overflow.
+    SimFileDef d = Small(2);
+    const int most = 0x7fffffff;
+    d.types.insert(d.types.begin() + 1, TypeDef{"NONE", most, {}, {}});
+    d.types[2].molCount0 = most;
+    d.types.push_back({"KR", most, {{"Kr", 84.0f, 0.0f, 36}}, {}});
+    d.atomCount = 5;
+    OpenFile f(d);
+    KelDbSim sim;
+    std::vector<std::string> warnings;
+    sim.SetWarningSink([&](const CString& w) { warnings.push_back(w); });
+    sim.ReadHead(&f.in);
+    sim.ReadStep(&f.in, 1);
+    sim.UpdateMcr(1, 1, 1);
+    EXPECT_EQ(sim.GetMolCount(), 3);
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_NE(warnings.back().find("4294967292 molecules left out"), std::string::npos)
+        << warnings.back();
+    sim.CreateTraj(&f.in, 0, 2, 2, 1, 1, 1);
+    EXPECT_EQ(sim.m_traj.GetTrajCount(), 3);
+}
+
 TEST(KelDbSim, FailedLoadInATrajectoryKeepsWhatWasBuilt) {
     SimFileDef d = Small(4, true);
     d.frames[2].atomCount = 0;

@@ -2,6 +2,7 @@
 // The in-memory view of a simulation result file: a molecular crystal that shows one frame at
 // a time, with the file's header, series and frame index (SimFileContents) and a trajectory.
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "qrtzdb/formats/SimDbMolCrystal.h"
@@ -62,7 +63,7 @@ private:
     // Calls visit(type, molecule, first atom) for every molecule of the loaded step whose
     // atoms the step holds; returns the number of molecules left out because it does not.
     template <class Visit>
-    int ForEachMolecule(Visit visit) const;
+    std::int64_t ForEachMolecule(Visit visit) const;
     // The mass-weighted centre, in cell coordinates, of the molecule of type whose atoms start
     // at global index first.
     Vertex3D CentreOf(std::size_t type, std::size_t first) const;
