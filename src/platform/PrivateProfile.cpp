@@ -55,7 +55,9 @@ Profile parse(const CString& content) {
             line.ending = "\n";
             at = eol + 1;
         }
-        if (!line.text.empty() && line.text.back() == '\r') {
+        // Only "\r\n" ends a line: a last line that stops at a lone '\r' has no ending yet,
+        // so what is added after it starts a line of its own.
+        if (!line.ending.empty() && !line.text.empty() && line.text.back() == '\r') {
             line.text.pop_back();
             line.ending = "\r" + line.ending;
         }

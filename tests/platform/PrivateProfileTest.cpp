@@ -54,6 +54,10 @@ TEST_F(PrivateProfileTest, WritesChangeOnlyTheirEntry) {
     writeFile(fresh, "[S]\nk=v");  // no line end at the end
     ASSERT_NE(WritePrivateProfileString("S", "n", "1", fresh.c_str()), 0);
     EXPECT_EQ(readFile(fresh), "[S]\nk=v\nn=1\n");
+    writeFile(fresh, "[S]\nk=v\r");  // a lone carriage return is not a line end
+    ASSERT_NE(WritePrivateProfileString("T", "n", "1", fresh.c_str()), 0);
+    EXPECT_EQ(GetPrivateProfileString("T", "n", "", fresh.c_str()), "1");
+    EXPECT_EQ(GetPrivateProfileString("S", "k", "", fresh.c_str()), "v");
     EXPECT_EQ(WritePrivateProfileString("S", "n", "1", path("no/such/dir.ini").c_str()), 0);
 }
 
