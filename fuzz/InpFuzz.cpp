@@ -2,6 +2,7 @@
 // The first byte picks one of the result files made at start-up (they differ in atom and type
 // counts and byte order); the rest is the input file. The input has no writer of its own.
 #include <fstream>
+#include <memory>
 
 #include "FuzzSupport.h"
 #include "SimFileWriter.h"

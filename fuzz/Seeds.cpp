@@ -101,7 +101,7 @@ void ReadFile(const std::string& path, Read read) {
 }
 
 // Each block source offers, as a seed of its form (unite in the first byte where it matters).
-void ClipSeeds(COleDataSource* source, const std::string& name) {
+void SeedBlocks(COleDataSource* source, const std::string& name) {
     if (!source->SetClipboard()) throw std::runtime_error("the clipboard store cannot be written");
     COleDataObject object;
     if (!object.AttachClipboard()) throw std::runtime_error("the clipboard cannot be read");
@@ -128,18 +128,18 @@ void ClipSeeds(const fs::path& examples) {
         auto* source = new COleDataSource;
         trans.SetData(source, &mol, Vertex3D(1.5, -2.0, 0.25));
         trans.SetTime(source);
-        ClipSeeds(source, name);
+        SeedBlocks(source, name);
     }
     const KelDbAtomV argon("Ar", Vertex3D(1.25, -0.5, 3.0), 39.948, 0.0, 1.88);
     auto* atom = new COleDataSource;
     trans.SetData(atom, &argon);
-    ClipSeeds(atom, "argon");
+    SeedBlocks(atom, "argon");
 
     KelDbMolCrystal mcr;
     ReadFile((examples / "mixture.mcr").string(), [&](FileStream& in) { mcr.ReadMcrdb(in); });
     auto* source = new COleDataSource;
     trans.SetData(source, &mcr, Vertex3D());
-    ClipSeeds(source, "mixture");
+    SeedBlocks(source, "mixture");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // last frame, each followed by UpdateMcr, then a small CreateTraj. The first byte's low bits
 // choose the axes UpdateMcr and CreateTraj wrap along; the rest is the file. The crystal of the
 // last step shown is written with WriteMcrdb and must read with ReadMcrdb.
+#include <algorithm>
 #include <fstream>
 
 #include "FuzzSupport.h"
