@@ -69,19 +69,26 @@ void MustRead(const std::string& text, Step read) {
     }
 }
 
+// Writes through write; when the writer accepts, what it wrote must read through read.
+template <class Write, class Read>
+void WrittenMustRead(Write write, Read read) {
+    std::ostringstream os;
+    {
+        FileStream out(os);
+        if (!Survives([&] { write(out); })) return;
+    }
+    MustRead(os.str(), read);
+}
+
 // Reads input into a fresh T; when that succeeds and the writer accepts what was read, the
 // written text must read into a second T.
 template <class T, class Read, class Write>
 void RoundTrip(const std::uint8_t* data, std::size_t size, Read read, Write write) {
     T first;
     if (!ReadText(Bytes(data, size), [&](FileStream& in) { read(first, in); })) return;
-    std::ostringstream os;
-    {
-        FileStream out(os);
-        if (!Survives([&] { write(first, out); })) return;
-    }
     T second;
-    MustRead(os.str(), [&](FileStream& in) { read(second, in); });
+    WrittenMustRead([&](FileStream& out) { write(first, out); },
+                    [&](FileStream& in) { read(second, in); });
 }
 
 } // namespace qrtz::fuzz

@@ -41,12 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         });
     if (last >= 2) fuzz::Survives([&] { sim.CreateTraj(&file, 0, last, std::min(last, 4), px, py, pz); });
 
-    std::ostringstream os;
-    {
-        FileStream out(os);
-        if (!fuzz::Survives([&] { sim.WriteMcrdb(out); })) return 0;
-    }
     KelDbMolCrystal again;
-    fuzz::MustRead(os.str(), [&](FileStream& in) { again.ReadMcrdb(in); });
+    fuzz::WrittenMustRead([&](FileStream& out) { sim.WriteMcrdb(out); },
+                          [&](FileStream& in) { again.ReadMcrdb(in); });
     return 0;
 }
