@@ -1,41 +1,21 @@
 // qrtz clip end to end: every copy and paste is a qrtz process of its own, over a clipboard
 // store that belongs to the test.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
+
+#include "tools/QrtzToolFixture.h"
 
 #ifdef QRTZ_TOOL_PATH
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;  // standard output, then standard error
-};
+using qrtz::test::Outcome;
 
-class QrtzClip : public ::testing::Test {
+class QrtzClip : public qrtz::test::QrtzTool {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/qrtz-clip-tool-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
-
+    // Standard output, then standard error, as one text.
     Outcome qrtz(const std::string& args) {
-        const std::string cmd = "QRTZ_CLIPBOARD='" + dir + "/store' HOME='" + dir +
-                                "/home' QRTZ_REGISTRY='" + dir + "/registry' QRTZ_SYSTEM_DIR='" +
-                                QRTZ_SYSTEM_DATA_DIR + "' " + QRTZ_TOOL_PATH + " " + args + " 2>&1";
-        Outcome run{-1, ""};
-        FILE* pipe = popen(cmd.c_str(), "r");
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-        int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        Outcome run = QrtzTool::qrtz(args);
+        run.out += run.err;
         return run;
     }
     // qrtz that must succeed.
@@ -44,12 +24,6 @@ protected:
         EXPECT_EQ(run.status, 0) << args << ": " << run.out;
         return run.out;
     }
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-    static std::string example(const std::string& name) {
-        return std::string(QRTZ_EXAMPLES_DIR) + "/" + name;
-    }
-
-    std::string dir;
 };
 
 bool has(const std::string& text, const std::string& part) {

@@ -1,6 +1,6 @@
 #pragma once
-// Runs the qrtz executable as a user would, each test in a home, settings store and folder of
-// its own.
+// Runs the qrtz executable as a user would, each test in a home, settings store, clipboard
+// and folder of its own.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -37,10 +37,11 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
-    // Runs qrtz with a home, settings store and installation of its own below dir.
+    // Runs qrtz with a home, settings store, clipboard and installation of its own below dir.
     Outcome qrtz(const std::string& args) {
         const std::string err = dir + "/stderr";
-        const std::string cmd = "HOME='" + dir + "/home' QRTZ_REGISTRY='" + dir +
+        const std::string cmd = "QRTZ_CLIPBOARD='" + dir + "/store' HOME='" + dir +
+                                "/home' QRTZ_REGISTRY='" + dir +
                                 "/registry' QRTZ_SYSTEM_DIR='" QRTZ_SYSTEM_DATA_DIR "' " +
                                 QRTZ_TOOL_PATH + " " + args + " 2>" + err;
         Outcome run{-1, "", ""};
