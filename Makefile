@@ -8,18 +8,29 @@ FUZZ    ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all build test demo bench asan install consumer fuzz fuzz-build fuzz-replay fuzz-seeds clean
+.PHONY: all setup build test demo bench asan install consumer fuzz fuzz-build fuzz-replay fuzz-seeds clean
 
 all: build
 
-$(BUILD)/CMakeCache.txt:
+# Installs the Debian packages of the groups a target needs (scripts/packages.txt) when some are
+# missing; QRTZ_NO_INSTALL=1 skips that. Each target names its groups.
+SETUP = ./scripts/setup.sh
+
+setup:
+	@$(SETUP) build test
+
+# The generated Makefile, not the cache, marks a finished configure: a failed one leaves a cache.
+$(BUILD)/Makefile:
+	@$(SETUP) build
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQRTZ_WERROR=ON $(CMAKE_FLAGS)
 
-build: $(BUILD)/CMakeCache.txt
+build: $(BUILD)/Makefile
+	@$(SETUP) build
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Configure, build and run every test.
 test: build
+	@$(SETUP) test
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The main job on the bundled examples.
@@ -27,12 +38,14 @@ demo: build
 	./scripts/demo.sh $(BUILD)/tools/qrtz/qrtz
 
 bench:
+	@$(SETUP) build bench
 	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DQRTZ_BUILD_TESTS=OFF -DQRTZ_BUILD_BENCH=ON
 	cmake --build $(BENCH) -j $(JOBS)
 	./scripts/bench.sh $(BENCH)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
+	@$(SETUP) build test
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DQRTZ_SANITIZE=ON -DQRTZ_WERROR=ON
 	cmake --build $(ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -49,6 +62,7 @@ consumer: install
 
 # libFuzzer targets: their own clang configure, the library built again with their hooks.
 fuzz-build:
+	@$(SETUP) build fuzz
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DQRTZ_BUILD_FUZZ=ON \
 		-DQRTZ_BUILD_TESTS=OFF -DQRTZ_BUILD_TOOLS=OFF
 	cmake --build $(FUZZ) --target fuzzers -j $(JOBS)

@@ -50,6 +50,7 @@ TEST_F(QrtzSim, InfoAndThermoDescribeTheRun) {
     EXPECT_NE(info.out.find("frames: 4"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("atoms: 9"), std::string::npos);
     EXPECT_NE(info.out.find("time to ps: 0.0080"), std::string::npos) << "4 steps of 2 fs";
+    EXPECT_EQ(qrtz("info " + run).out, info.out) << "plain info answers as sim info";
 
     Outcome csv = qrtz("sim thermo --csv " + run);
     ASSERT_EQ(csv.status, 0) << csv.err;

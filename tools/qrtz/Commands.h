@@ -28,4 +28,9 @@ void AddEnvCommands(CLI::App& app);
 void AddSimCommands(CLI::App& app);
 void AddClipCommands(CLI::App& app);
 
+// What `qrtz sim info` shows of a simulation result file; `qrtz info` shows the same for one.
+class Report;
+Report SimulationReport(const std::string& path);
+bool IsSimulationPath(const std::string& path);
+
 } // namespace qrtz::tool

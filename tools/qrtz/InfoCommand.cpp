@@ -101,6 +101,7 @@ void describeMolCrystal(KelDbMolCrystal& mcr, Report& r) {
 
 // One report per structure of the file (one per record of an SD file).
 std::vector<Report> describe(const std::string& path, const ReadOptions& options) {
+    if (IsSimulationPath(path)) return {SimulationReport(path)};
     const FileFormat& format = FormatOf(path, options);
     std::vector<Structure> all = ReadStructures(path, options);
     std::vector<Report> reports;
@@ -128,7 +129,7 @@ void AddInfoCommand(CLI::App& app) {
     auto files = std::make_shared<std::vector<std::string>>();
     auto json = std::make_shared<bool>(false);
     auto options = std::make_shared<ReadOptions>();
-    cmd->add_option("files", *files, "Structure files (.mol .cry .mcr .bdl .sdf .mop .qsf)")->required();
+    cmd->add_option("files", *files, "Structure or simulation result files (.mol .cry .mcr .bdl .sdf .mop .qsf .sim)")->required();
     AddReadOptions(*cmd, *options);
     cmd->add_flag("--json", *json, "Machine-readable output: one object, or a list for several files");
     cmd->callback([files, json, options] {

@@ -193,6 +193,15 @@ void trajectory(const TrajOptions& o) {
 
 } // namespace
 
+Report SimulationReport(const std::string& path) {
+    OpenRun run(path);
+    return header(path, run.sim);
+}
+
+bool IsSimulationPath(const std::string& path) {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".sim") == 0;
+}
+
 void AddSimCommands(CLI::App& app) {
     auto* sim = app.add_subcommand("sim", "Simulation result files: header, series, frames, trajectories");
     sim->require_subcommand(1);
@@ -203,8 +212,7 @@ void AddSimCommands(CLI::App& app) {
     info->add_option("run", *path, "Simulation result file")->required();
     info->add_flag("--json", *json, "Machine-readable output");
     info->callback([path, json] {
-        OpenRun run(*path);
-        Report r = header(*path, run.sim);
+        Report r = SimulationReport(*path);
         std::printf("%s", *json ? (r.Json() + "\n").c_str() : r.Text().c_str());
     });
 
