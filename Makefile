@@ -34,7 +34,9 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The main job on the bundled examples.
-demo: build
+demo: $(BUILD)/Makefile
+	@$(SETUP) build
+	cmake --build $(BUILD) -j $(JOBS) --target qrtz qrtz_system_files
 	./scripts/demo.sh $(BUILD)/tools/qrtz/qrtz
 
 bench:

@@ -45,5 +45,12 @@ else
 fi
 echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
-"${run[@]}" apt-get update -qq
-"${run[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+# apt's progress goes to a log that is shown only when something fails.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! { "${run[@]}" apt-get update -qq &&
+       "${run[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "setup: installing failed; the line was:  $line" >&2
+  exit 1
+fi
