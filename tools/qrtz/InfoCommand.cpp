@@ -105,23 +105,26 @@ std::vector<Report> describe(const std::string& path, const ReadOptions& options
     const FileFormat& format = FormatOf(path, options);
     std::vector<Structure> all = ReadStructures(path, options);
     std::vector<Report> reports;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        Structure& s = all[i];
-        Report& r = reports.emplace_back();
-        r.Add("file", path);
-        if (format.records) r.Add("record", static_cast<int>(i + 1));
-        r.Add("kind", KindName(format.kind));
-        r.Add("format", format.name);
-        switch (s.kind) {
-        case Kind::molecule: describeMolecule(*s.molecule, r); break;
-        case Kind::crystal: describeCrystal(*s.crystal, r); break;
-        case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
-        }
-    }
+    for (std::size_t i = 0; i < all.size(); ++i)
+        reports.push_back(StructureReport(path, format, all[i], static_cast<int>(i + 1)));
     return reports;
 }
 
 } // namespace
+
+Report StructureReport(const std::string& path, const FileFormat& format, Structure& s, int record) {
+    Report r;
+    r.Add("file", path);
+    if (format.records) r.Add("record", record);
+    r.Add("kind", KindName(format.kind));
+    r.Add("format", format.name);
+    switch (s.kind) {
+    case Kind::molecule: describeMolecule(*s.molecule, r); break;
+    case Kind::crystal: describeCrystal(*s.crystal, r); break;
+    case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
+    }
+    return r;
+}
 
 void AddInfoCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("info", "Show what structure files hold: kind, name, counts, "
