@@ -59,6 +59,7 @@ struct Scene {
     std::vector<std::string> bondTypes;
     bool periodic = false;
     double H[3][3] = {{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}};
+    Vertex3D origin;  // the Cartesian corner the cell box is drawn from
 };
 
 Vertex3D cartesian(const double H[3][3], const Vertex3D& s) {
@@ -93,6 +94,7 @@ void addMolecule(Scene& scene, const DbMolecule& mol) {
 
 void setCell(Scene& scene, const DbCell& cell) {
     scene.periodic = cell.GetHmatrix(scene.H) == 1;
+    if (scene.periodic) scene.origin = cartesian(scene.H, cell.lowerCorner);
 }
 
 Scene molCrystalScene(const DbMolCrystal& mcr) {
@@ -190,10 +192,10 @@ void bondsJson(std::string& out, const Scene& scene, std::map<std::string, int>&
     out += "]";
 }
 
-// The cell vectors a, b and c: the columns of the H-matrix.
+// The cell vectors a, b and c (the columns of the H-matrix) and the corner the box is drawn from.
 void cellJson(std::string& out, const Scene& scene) {
     if (!scene.periodic) {
-        out += "null";
+        out += "null,\"origin\":null";
         return;
     }
     out += "[";
@@ -205,6 +207,12 @@ void cellJson(std::string& out, const Scene& scene) {
         }
         out += "]";
     }
+    out += "],\"origin\":[";
+    number(out, scene.origin.x, 4);
+    out += ",";
+    number(out, scene.origin.y, 4);
+    out += ",";
+    number(out, scene.origin.z, 4);
     out += "]";
 }
 
@@ -386,7 +394,9 @@ void simulationDocument(const ViewOptions& o, Document& doc, Styles& styles) {
             throw ToolError(o.input + ": frame " + std::to_string(f) + ": " + e.Message());
         }
         sim.UpdateMcr(1, 1, 1);  // molecules whole, in the cell: what a person expects to see
-        const Scene scene = molCrystalScene(sim);
+        Scene scene = molCrystalScene(sim);
+        // A run's frames are centred on the origin: the box spans -1/2 to 1/2 of each vector.
+        scene.origin = cartesian(scene.H, Vertex3D(-0.5, -0.5, -0.5));
         const auto t = static_cast<std::size_t>(f - 1);
         if (f == 1) {
             doc.records = "[";

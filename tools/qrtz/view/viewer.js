@@ -43,8 +43,7 @@
   function add(p, v, k) { return { x: p.x + v[0] * k, y: p.y + v[1] * k, z: p.z + v[2] * k }; }
 
   // The twelve edges of the box spanned by the vectors a, b, c from the origin.
-  function drawBox(a, b, c, colour, radius) {
-    const o = { x: 0, y: 0, z: 0 };
+  function drawBox(o, a, b, c, colour, radius) {
     const corners = [o, add(o, a, 1), add(o, b, 1), add(o, c, 1), add(add(o, a, 1), b, 1),
                      add(add(o, a, 1), c, 1), add(add(o, b, 1), c, 1), add(add(add(o, a, 1), b, 1), c, 1)];
     const edges = [[0, 1], [0, 2], [0, 3], [1, 4], [1, 5], [2, 4], [2, 6], [3, 5], [3, 6], [4, 7], [5, 7], [6, 7]];
@@ -53,17 +52,17 @@
                                                  color: colour, fromCap: 1, toCap: 1 }));
   }
 
-  function drawCell(cell, supercell) {
+  function drawCell(cell, origin, supercell) {
     viewer.removeAllShapes();
     viewer.removeAllLabels();
     state.cellShapes = [];
     if (!cell || !$("cellToggle").checked) return;
     const [a, b, c] = cell;
+    const o = { x: origin[0], y: origin[1], z: origin[2] };
     const n = supercell || [1, 1, 1];
     if (n[0] * n[1] * n[2] > 1)
-      drawBox(a.map((v) => v * n[0]), b.map((v) => v * n[1]), c.map((v) => v * n[2]), "#9aa5b1", 0.03);
-    drawBox(a, b, c, "#34495e", 0.06);
-    const o = { x: 0, y: 0, z: 0 };
+      drawBox(o, a.map((v) => v * n[0]), b.map((v) => v * n[1]), c.map((v) => v * n[2]), "#9aa5b1", 0.03);
+    drawBox(o, a, b, c, "#34495e", 0.06);
     ["a", "b", "c"].forEach((name, i) =>
       viewer.addLabel(name, { position: add(o, cell[i], 1.04), fontSize: 14, fontColor: "#34495e",
                               backgroundOpacity: 0, inFront: true }));
@@ -78,10 +77,10 @@
       const f = sim.frames[state.frame];
       if (f.atoms) state.topology = { atoms: f.atoms, bonds: f.bonds };
       drawAtoms(state.topology.atoms, state.topology.bonds, f.xyz);
-      drawCell(f.cell, null);
+      drawCell(f.cell, f.origin, null);
     } else {
       drawAtoms(r.atoms, r.bonds, null);
-      drawCell(r.cell, r.supercell);
+      drawCell(r.cell, r.origin, r.supercell);
     }
     if (zoom) {
       // Tilted, so a flat molecule or a cell face does not meet the eye edge-on.
@@ -214,7 +213,7 @@
   $("kind").textContent = data.kind;
   document.title = data.title + " · QrtzDB view";
   const first = data.records[0];
-  state.size = first.bonds.length ? 0.5 : 1.0;
+  state.size = 0.5;
   $("sizeSlider").value = state.size;
   $("sizeSlider").addEventListener("input", (e) => { state.size = parseFloat(e.target.value); show(false); });
   $("cellToggle").addEventListener("change", () => show(false));
