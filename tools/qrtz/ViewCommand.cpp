@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -19,10 +20,15 @@ namespace qrtz::tool {
 namespace {
 
 // The page template and the scripts it inlines: view/ in the installation's system folder,
-// which for a tool in the build tree is the folder beside it.
+// which for a tool in the build tree is the folder beside it. A system folder set elsewhere
+// ($QRTZ_SYSTEM_DIR) for its settings alone still finds the page beside the tool.
 std::string assetsDir() {
     CString dir;
     KelEnv::GetSystemEnv(dir);
+    std::error_code error;
+    if (std::filesystem::exists(dir + "/view/page.html", error)) return dir + "/view";
+    const auto beside = std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / "view";
+    if (!error && std::filesystem::exists(beside / "page.html", error)) return beside.string();
     return dir + "/view";
 }
 
