@@ -65,7 +65,7 @@ class Pages:
         options.binary_location = "/usr/bin/chromium"
         for flag in ["--headless=new", "--no-sandbox", "--disable-gpu-sandbox",
                      "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-                     "--window-size=1400,1200", "--host-resolver-rules=MAP * ~NOTFOUND",
+                     "--window-size=1280,1000", "--host-resolver-rules=MAP * ~NOTFOUND",
                      "--disable-background-networking", "--disable-component-update",
                      "--no-first-run", "--disable-dev-shm-usage",
                      "--allow-file-access-from-files", f"--user-data-dir={out}/chromium"]:
@@ -76,6 +76,7 @@ class Pages:
 
     def close(self):
         self.driver.quit()
+        shutil.rmtree(os.path.join(self.out, "chromium"), ignore_errors=True)
 
     def run(self, *args):
         done = subprocess.run([self.qrtz, *args], env=self.env, capture_output=True, text=True)
