@@ -73,13 +73,29 @@
 
   function record() { return data.records[state.record]; }
 
+  // A frame's atoms and bonds are those of the latest frame up to it that brings its own (a run
+  // whose population changes), else the record's; found once for every frame.
+  const topologies = [];
+  if (sim) {
+    let current = { atoms: data.records[0].atoms, bonds: data.records[0].bonds };
+    for (const f of sim.frames) {
+      if (f.atoms) current = { atoms: f.atoms, bonds: f.bonds };
+      topologies.push(current);
+    }
+  }
+  function topologyOf(i) { return topologies[i]; }
+
   // What the picked record or frame shows; the camera stays where the user left it.
   function show(zoom) {
     const r = record();
     if (sim) {
       const f = sim.frames[state.frame];
-      if (f.atoms) state.topology = { atoms: f.atoms, bonds: f.bonds };
-      drawAtoms(state.topology.atoms, state.topology.bonds, f.xyz);
+      const topology = topologyOf(state.frame);
+      if (topology !== state.topology) {
+        state.topology = topology;
+        composition(topology.atoms, topology.bonds);
+      }
+      drawAtoms(topology.atoms, topology.bonds, f.xyz);
       drawCell(f.cell, f.origin, null);
     } else {
       drawAtoms(r.atoms, r.bonds, null);
@@ -228,7 +244,6 @@
     $("recordPicker").addEventListener("change", (e) => pickRecord(parseInt(e.target.value, 10)));
   }
   if (sim) {
-    state.topology = { atoms: first.atoms, bonds: first.bonds };
     state.frame = sim.first;
     $("player").hidden = false;
     $("frameSlider").max = sim.frames.length - 1;
@@ -239,7 +254,6 @@
         sim.embedLimit + " atom positions); the plots show every frame."
       : "All " + sim.frameCount + " frames.";
     if (sim.stride > 1) $("frameNote").className = "note";
-    composition(first.atoms, first.bonds);
     buildPlots();
   }
   pickRecord(data.initial);
