@@ -117,7 +117,9 @@ class Pages:
               f"{what}: the viewer did not start")
 
     def shot(self, name, element="viewer"):
-        png = self.driver.find_element(By.ID, element).screenshot_as_png
+        target = self.driver.find_element(By.ID, element)
+        self.driver.execute_script("arguments[0].scrollIntoView()", target)
+        png = target.screenshot_as_png
         with open(os.path.join(self.out, name + ".png"), "wb") as f:
             f.write(png)
         return Image.open(io.BytesIO(png)).convert("RGB")
@@ -223,7 +225,10 @@ def simulation(pages):
     differ(first, tenth, "moving the frame slider")
     differ(plot_first, pages.shot("water-argon-plot10", "plots"), "the plot marker")
     pages.driver.find_element(By.ID, "playButton").click()
-    time.sleep(1.2)
+    for _ in range(100):  # a loaded machine draws slowly: wait for the player, not a time
+        if pages.js("qrtzView.state.frame") != 9:
+            break
+        time.sleep(0.1)
     pages.driver.find_element(By.ID, "playButton").click()
     check(pages.js("qrtzView.state.frame") != 9, "play did not advance the frames")
     pages.expect_quiet("water-argon after playing")

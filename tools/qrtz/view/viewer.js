@@ -187,6 +187,12 @@
     ctx.stroke();
     ctx.restore();
   }
+  // Large and tiny values in powers of ten, so a tick label keeps within its axis.
+  function tickText(v) {
+    if (v === null) return "";
+    const a = Math.abs(v);
+    return a >= 1e5 || (a > 0 && a < 1e-3) ? v.toExponential(2) : String(+v.toPrecision(6));
+  }
   function buildPlots() {
     const colours = ["#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e", "#8c564b"];
     sim.series.forEach((s, i) => {
@@ -199,7 +205,7 @@
         series: [{ label: "time (ps)" },
                  { label: s.label, stroke: colours[i % colours.length], width: 2,
                    points: { show: sim.time.length <= 200 } }],
-        axes: [{ label: "time (ps)" }, { size: 70 }],
+        axes: [{ label: "time (ps)" }, { size: 80, values: (u, ticks) => ticks.map(tickText) }],
         hooks: { draw: [marker] },
       }, [sim.time, s.values], box));
     });
