@@ -26,6 +26,8 @@ void AddZmatCommand(CLI::App& app);
 void AddBuildCommands(CLI::App& app);
 void AddEnvCommands(CLI::App& app);
 void AddSimCommands(CLI::App& app);
+// qrtz sim export, added to the sim family by AddSimCommands.
+void AddSimExportCommand(CLI::App& sim);
 void AddClipCommands(CLI::App& app);
 
 // What `qrtz sim info` shows of a simulation result file; `qrtz info` shows the same for one.
