@@ -25,19 +25,13 @@ struct FrameCell {
     double H[3][3];
     Cell constants;
 
-    explicit FrameCell(const float h[3][3]) {
+    explicit FrameCell(const float h[3][3]) : constants{} {
         double file[3][3];
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) file[r][c] = H[r][c] = h[r][c];
-        constants = {};
-        double& a = constants[0];
-        if (DbCell::GetLatticeConstants(file, a, constants[1], constants[2], constants[3],
-                                        constants[4], constants[5])) {
-            DbCell cell(constants[0], constants[1], constants[2], constants[3], constants[4],
-                        constants[5]);
-            double standard[3][3];
-            if (cell.GetHmatrix(standard)) std::memcpy(H, standard, sizeof H);
-        }
+        Cell& k = constants;
+        if (DbCell::GetLatticeConstants(file, k[0], k[1], k[2], k[3], k[4], k[5]))
+            DbCell(k[0], k[1], k[2], k[3], k[4], k[5]).GetHmatrix(H);
     }
 };
 

@@ -21,6 +21,8 @@ namespace {
 using Matrix = std::array<std::array<double, 3>, 3>;
 using Cell = std::array<double, 6>;
 
+// Visits every atom in order: a set's own, or those of each molecule in turn. The sets hand
+// out their members as non-const pointers, so one walk serves readers and writers.
 template <class Visit>
 void eachAtom(const DbAtomVSet& set, Visit&& visit) {
     for (POSITION p = set.GetAtomHeadPosition(); p;) visit(*set.GetAtomNext(p));
@@ -52,9 +54,9 @@ void setPositions(Set& set, const Doubles& xyz, const double (*Hinv)[3]) {
         throw py::value_error("positions must be an array of shape (" + std::to_string(n) +
                               ", 3)");
     const double* p = xyz.data();
-    eachAtom(set, [&](const DbAtomV& a) {
-        Vertex3D r(p[0], p[1], p[2]);
-        const_cast<DbAtomV&>(a).position = Hinv ? r.Transform(Hinv) : r;
+    eachAtom(set, [&](DbAtomV& a) {
+        const Vertex3D r(p[0], p[1], p[2]);
+        a.position = Hinv ? r.Transform(Hinv) : r;
         p += 3;
     });
 }
@@ -335,10 +337,10 @@ void bindCell(Class& cls) {
             },
             py::arg("nx"), py::arg("ny"), py::arg("nz"),
             "A new structure of nx × ny × nz cells: lengths scaled, atoms repeated.")
-        .def("GetVolume", &T::GetVolume)
+        .def("GetVolume", &T::GetVolume, "As volume.")
         .def("GetDensity", [](const T& t) { return t.GetDensity(); },
              "Density in g/Å³, as the library gives it.")
-        .def("GetHmatrix", [](const T& t) { return matrixArray(hmatrix(t)); });
+        .def("GetHmatrix", [](const T& t) { return matrixArray(hmatrix(t)); }, "As matrix.");
 }
 
 const char* kMoleculeDoc = R"(A molecule: atoms with Cartesian positions in ångström, and bonds.
@@ -484,20 +486,28 @@ void BindStructures(py::module_& m) {
                         std::to_string(t.GetBondCount()) + " bonds>";
              })
         // The library's names.
-        .def("GetName", [](const KelDbMolecule& t) { return Text(t.GetName()); })
-        .def("SetName", [](KelDbMolecule& t, const std::string& s) { t.SetName(s.c_str()); })
-        .def("GetAtomCount", &KelDbMolecule::GetAtomCount)
-        .def("GetBondCount", &KelDbMolecule::GetBondCount)
+        .def("GetName", [](const KelDbMolecule& t) { return Text(t.GetName()); },
+             "The name as stored, blanks included.")
+        .def("SetName", [](KelDbMolecule& t, const std::string& s) { t.SetName(s.c_str()); },
+             "Sets the name, cut to 16 bytes.")
+        .def("GetAtomCount", &KelDbMolecule::GetAtomCount, "The number of atoms.")
+        .def("GetBondCount", &KelDbMolecule::GetBondCount, "The number of bonds.")
         .def("GetCenterOfMass",
-             [](const KelDbMolecule& t) { return vec3(t.GetCenterOfMass()); })
-        .def("AtZero", &KelDbMolecule::AtZero)
-        .def("OnInertiaAxis", &KelDbMolecule::OnInertiaAxis)
-        .def("SetEulerAngle", &KelDbMolecule::SetEulerAngle)
-        .def("GetEulerAngle", [](const KelDbMolecule& t) {
-            double a, b, c;
-            t.GetEulerAngle(a, b, c);
-            return py::make_tuple(a, b, c);
-        });
+             [](const KelDbMolecule& t) { return vec3(t.GetCenterOfMass()); },
+             "As center_of_mass().")
+        .def("AtZero", &KelDbMolecule::AtZero, "Moves the centre of mass to the origin.")
+        .def("OnInertiaAxis", &KelDbMolecule::OnInertiaAxis,
+             "Turns the molecule about its centre of mass onto its principal axes.")
+        .def("SetEulerAngle", &KelDbMolecule::SetEulerAngle, py::arg("phi"), py::arg("theta"),
+             py::arg("psi"), "As setting euler_angles.")
+        .def(
+            "GetEulerAngle",
+            [](const KelDbMolecule& t) {
+                double a, b, c;
+                t.GetEulerAngle(a, b, c);
+                return py::make_tuple(a, b, c);
+            },
+            "As euler_angles.");
 
     py::class_<KelDbCrystal> cry(m, "Crystal", R"(A crystal: atoms in a unit cell.
 
