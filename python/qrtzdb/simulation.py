@@ -47,9 +47,9 @@ class Simulation:
     ``len(sim)`` is the number of recorded frames; frame ``i`` (0-based, negative from the end)
     is recorded step ``i + 1``. ``sim.positions(i)`` reads only that frame's positions,
     ``sim.frame(i)`` builds its molecular crystal; iterating yields the frames' molecular
-    crystals. Positions are Cartesian ångström in the cell orientation of the frame's lattice
-    constants (a along x, b in the xy-plane), as the file stores them: centred on the cell's
-    origin, not wrapped.
+    crystals. Positions are Cartesian ångström (float32, as the file stores them) in the cell
+    orientation of the frame's lattice constants (a along x, b in the xy-plane), where the file
+    puts them: centred on the cell's origin, not wrapped.
     """
 
     def __init__(self, path, progress=None):
@@ -95,23 +95,25 @@ class Simulation:
         frame.index.name = "frame"
         return frame
 
-    def positions(self, i, out=None):
+    def positions(self, i):
         """The (n, 3) Cartesian positions in ångström of frame i, read through the frame index
-        without building the molecular crystal. out: a C-contiguous float64 array of that
-        shape to fill instead of a new one."""
-        return self._file.positions(self._step(i), True, out)[0]
+        without building the molecular crystal: the file's float32 record goes straight into
+        the array and is turned into ångström in place, so the result is float32 (as stored)
+        and a transposed view of a (3, n) array (``np.ascontiguousarray`` makes it
+        row-major)."""
+        return self._file.frame_positions(i)
 
     def fractional_positions(self, i):
         """The (n, 3) fractional coordinates of frame i as the file stores them."""
-        return self._file.positions(self._step(i), False, None)[0]
+        return self._file.positions(self._step(i), False)[0]
 
     def cell(self, i):
         """The lattice constants (a, b, c, alpha, beta, gamma) of frame i."""
-        return tuple(self._file.positions(self._step(i), False, None)[1])
+        return tuple(self._file.positions(self._step(i), False)[1])
 
     def initial_positions(self):
         """The positions of the initial structure in the header (before the first frame)."""
-        return self._file.positions(0, True, None)[0]
+        return self._file.positions(0, True)[0]
 
     def frame(self, i, wrap=""):
         """The MolCrystal of frame i; wrap names the axes ("xyz", "xy", ...) along which
@@ -154,7 +156,7 @@ class Simulation:
         top = self.topology()
         images = []
         for i in range(len(self)) if frames is None else frames:
-            positions, cell = self._file.positions(self._step(i), True, None)
+            positions, cell = self._file.positions(self._step(i), True)
             if len(positions) != len(top["names"]):
                 raise ValueError("frame %d holds %d atoms, not the %d of the header: ASE frames "
                                  "need them all" % (i, len(positions), len(top["names"])))
@@ -175,15 +177,12 @@ class Simulation:
         frames = len(self)
         coordinates = np.empty((frames, n, 3), dtype=np.float32)
         dimensions = np.empty((frames, 6), dtype=np.float32)
-        buffer = np.empty((n, 3))
         for i in range(frames):
-            step = self._step(i)
-            try:
-                _, cell = self._file.positions(step, True, buffer)
-            except ValueError:
-                raise ValueError("frame %d does not hold the %d atoms of the header: an "
-                                 "MDAnalysis Universe needs them all" % (i, n)) from None
-            coordinates[i] = buffer
+            positions, cell = self._file.positions(self._step(i), True)
+            if len(positions) != n:
+                raise ValueError("frame %d holds %d atoms, not the %d of the header: an "
+                                 "MDAnalysis Universe needs them all" % (i, len(positions), n))
+            coordinates[i] = positions
             dimensions[i] = cell
         molecules = len(top["molecule_types"])
         u = mda.Universe.empty(n, n_residues=molecules, atom_resindex=top["molecule"],

@@ -22,17 +22,21 @@ using Cell = std::array<double, 6>;
 // has everywhere else in the library (a along x, b in the xy-plane), so that positions agree
 // with the constants handed to ASE and MDAnalysis and with the frames' molecular crystals.
 struct FrameCell {
-    double H[3][3];
-    Cell constants;
-
     explicit FrameCell(const float h[3][3]) : constants{} {
         double file[3][3];
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) file[r][c] = H[r][c] = h[r][c];
         Cell& k = constants;
-        if (DbCell::GetLatticeConstants(file, k[0], k[1], k[2], k[3], k[4], k[5]))
-            DbCell(k[0], k[1], k[2], k[3], k[4], k[5]).GetHmatrix(H);
+        if (!DbCell::GetLatticeConstants(file, k[0], k[1], k[2], k[3], k[4], k[5])) return;
+        // A diagonal matrix is already in that orientation, and stays exactly diagonal.
+        diagonal = h[0][1] == 0 && h[0][2] == 0 && h[1][0] == 0 && h[1][2] == 0 &&
+                   h[2][0] == 0 && h[2][1] == 0;
+        if (!diagonal) DbCell(k[0], k[1], k[2], k[3], k[4], k[5]).GetHmatrix(H);
     }
+
+    double H[3][3];
+    Cell constants;
+    bool diagonal = false;
 };
 
 class SimFile {
@@ -116,39 +120,32 @@ public:
         return out;
     }
 
-    // Positions of a step (0 the initial structure) in ångström, or fractional as stored, into
-    // out when given; with the step's lattice constants.
-    py::tuple Positions(int step, bool cartesian, std::optional<py::array_t<double>> out) {
-        guard([&] { m_sim.ReadPositions(m_file.get(), step, m_step); });
-        const auto n = static_cast<std::size_t>(m_step.atoms);
-        py::array_t<double> result;
-        if (out) {
-            result = *out;
-            if (result.ndim() != 2 || static_cast<std::size_t>(result.shape(0)) != n ||
-                result.shape(1) != 3 || !(result.flags() & py::array::c_style) ||
-                !result.writeable())
-                throw py::value_error("out must be a writeable C-contiguous float64 array of "
-                                      "shape (" + std::to_string(n) + ", 3)");
-        } else {
-            result = py::array_t<double>({static_cast<py::ssize_t>(n), py::ssize_t{3}});
-        }
-        const FrameCell cell(m_step.h);
-        const float* x = m_step.xyz.data();
-        const float* y = x + n;
-        const float* z = y + n;
-        double* o = result.mutable_data();
-        if (cartesian) {
-            const auto& H = cell.H;
-            for (std::size_t i = 0; i < n; ++i, o += 3) {
-                const double fx = x[i], fy = y[i], fz = z[i];
-                o[0] = H[0][0] * fx + H[0][1] * fy + H[0][2] * fz;
-                o[1] = H[1][0] * fx + H[1][1] * fy + H[1][2] * fz;
-                o[2] = H[2][0] * fx + H[2][1] * fy + H[2][2] * fz;
-            }
-        } else {
-            for (std::size_t i = 0; i < n; ++i, o += 3) o[0] = x[i], o[1] = y[i], o[2] = z[i];
-        }
-        return py::make_tuple(result, cell.constants);
+    // Positions of a step (0 the initial structure) in ångström, or fractional as stored, with
+    // the step's lattice constants. The file's record is read straight into the array (planes
+    // of x, y and z) and turned into Cartesian in place; the (n, 3) result is a view of it.
+    py::tuple Positions(int step, bool cartesian) {
+        py::array_t<float> planes;
+        float h[3][3];
+        const auto allocate = [&planes](int atoms) {
+            planes = py::array_t<float>({py::ssize_t{3}, static_cast<py::ssize_t>(atoms)});
+            return planes.mutable_data();
+        };
+        int n = 0;
+        guard([&] { n = m_sim.ReadPositions(m_file.get(), step, h, allocate); });
+        const FrameCell cell(h);
+        if (cartesian) toCartesian(cell, planes.mutable_data(), static_cast<std::size_t>(n));
+        return py::make_tuple(planes.attr("T"), cell.constants);
+    }
+
+    // The Cartesian positions of frame index (0-based, negative from the end): the hot path
+    // of Simulation.positions, so the index is checked here.
+    py::object FramePositions(int index) {
+        const int frames = m_sim.m_nStepCount;
+        if (index < 0) index += frames;
+        if (index < 0 || index >= frames)
+            throw py::index_error("frame " + std::to_string(index) + " of a simulation of " +
+                                  std::to_string(frames) + " frames");
+        return Positions(index + 1, true)[0];
     }
 
     // The molecular crystal of a step, molecules put back into the cell along the axes of wrap.
@@ -267,6 +264,29 @@ public:
     KelDbSim& Sim() { return m_sim; }
 
 private:
+    static void toCartesian(const FrameCell& cell, float* __restrict x, std::size_t n) {
+        float* __restrict y = x + n;
+        float* __restrict z = y + n;
+        const auto& H = cell.H;
+        const float h00 = static_cast<float>(H[0][0]), h01 = static_cast<float>(H[0][1]),
+                    h02 = static_cast<float>(H[0][2]), h10 = static_cast<float>(H[1][0]),
+                    h11 = static_cast<float>(H[1][1]), h12 = static_cast<float>(H[1][2]),
+                    h20 = static_cast<float>(H[2][0]), h21 = static_cast<float>(H[2][1]),
+                    h22 = static_cast<float>(H[2][2]);
+        if (cell.diagonal) {  // the usual box: three scalings, a third of the arithmetic
+            for (std::size_t i = 0; i < n; ++i) x[i] *= h00;
+            for (std::size_t i = 0; i < n; ++i) y[i] *= h11;
+            for (std::size_t i = 0; i < n; ++i) z[i] *= h22;
+            return;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const float fx = x[i], fy = y[i], fz = z[i];
+            x[i] = h00 * fx + h01 * fy + h02 * fz;
+            y[i] = h10 * fx + h11 * fy + h12 * fz;
+            z[i] = h20 * fx + h21 * fy + h22 * fz;
+        }
+    }
+
     template <class Body>
     void guard(Body&& body) {
         try {
@@ -288,7 +308,6 @@ private:
     std::string m_path;
     std::unique_ptr<CFile64> m_file;
     KelDbSim m_sim;
-    SimFileContents::StepPositions m_step;
     std::vector<std::string> m_warnings;
 };
 
@@ -307,8 +326,8 @@ void BindSimulation(py::module_& m) {
         })
         .def("header", &SimFile::Header)
         .def("thermo", &SimFile::Thermo)
-        .def("positions", &SimFile::Positions, py::arg("step"), py::arg("cartesian") = true,
-             py::arg("out") = py::none())
+        .def("positions", &SimFile::Positions, py::arg("step"), py::arg("cartesian") = true)
+        .def("frame_positions", &SimFile::FramePositions, py::arg("index"))
         .def("frame", &SimFile::Frame, py::arg("step"), py::arg("wrap") = "")
         .def("trajectory", &SimFile::Trajectory, py::arg("first"), py::arg("last"),
              py::arg("count"), py::arg("wrap") = "")

@@ -763,7 +763,8 @@ void SimFileContents::ReadStep(CFile64* file, int step) {
     }
 }
 
-void SimFileContents::ReadPositions(CFile64* file, int step, StepPositions& out) const {
+int SimFileContents::ReadPositions(CFile64* file, int step, float h[3][3],
+                                  const PositionBuffer& buffer) const {
     if (m_nHeadSize == 0) throw FsException(1, "no simulation header loaded");
     if (step < 0 || step > m_nStepCount ||
         static_cast<std::size_t>(step) > m_frameOffset.size())
@@ -771,14 +772,12 @@ void SimFileContents::ReadPositions(CFile64* file, int step, StepPositions& out)
                                  std::to_string(m_nStepCount));
     if (step == 0) {
         const auto N = m_pfX0.size();
-        out.atoms = static_cast<int>(N);
-        std::memcpy(out.h, m_fOrgH, sizeof out.h);
-        out.xyz.resize(3 * N);
-        std::copy(m_pfX0.begin(), m_pfX0.end(), out.xyz.begin());
-        std::copy(m_pfY0.begin(), m_pfY0.end(), out.xyz.begin() + static_cast<std::ptrdiff_t>(N));
-        std::copy(m_pfZ0.begin(), m_pfZ0.end(),
-                  out.xyz.begin() + static_cast<std::ptrdiff_t>(2 * N));
-        return;
+        std::memcpy(h, m_fOrgH, sizeof m_fOrgH);
+        float* out = buffer(static_cast<int>(N));
+        std::copy(m_pfX0.begin(), m_pfX0.end(), out);
+        std::copy(m_pfY0.begin(), m_pfY0.end(), out + N);
+        std::copy(m_pfZ0.begin(), m_pfZ0.end(), out + 2 * N);
+        return static_cast<int>(N);
     }
     if (!file) throw FsException(1, "no file to read");
     const int frame = step - 1;
@@ -789,20 +788,20 @@ void SimFileContents::ReadPositions(CFile64* file, int step, StepPositions& out)
         in.SeekTo(start + LeadBytes());
         // The cell, the counts of an "Sp" frame and the position record's leading length.
         std::vector<char> head(static_cast<std::size_t>(44 + CountBytes() + 4));
-        const char* h = head.data();
+        const char* p = head.data();
         in.ReadRaw(head.data(), static_cast<std::int64_t>(head.size()), "frame");
-        if (in.Int(h) != 36 || in.Int(h + 40) != 36)
+        if (in.Int(p) != 36 || in.Int(p + 40) != 36)
             throw FsException(3, frameWhere(frame, start) + ": the cell record changed since the "
                                                            "header was read");
         for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) out.h[r][c] = in.Float(h + 4 + 4 * (3 * c + r));
+            for (int c = 0; c < 3; ++c) h[r][c] = in.Float(p + 4 + 4 * (3 * c + r));
         int n = m_nAtomCount;
         if (m_bSp) {
-            n = in.Int(h + 48);
+            n = in.Int(p + 48);
             if (n < 0) n = m_nAtomCount;
         }
         const std::int64_t at = in.Position() - 4;
-        const std::int64_t length = in.Int(h + head.size() - 4);
+        const std::int64_t length = in.Int(p + head.size() - 4);
         const std::int64_t n12 = 12 * static_cast<std::int64_t>(n);
         if (length != n12)
             throw FsException(3, frameWhere(frame, start) + ": position record at byte " +
@@ -810,13 +809,13 @@ void SimFileContents::ReadPositions(CFile64* file, int step, StepPositions& out)
                                      std::to_string(length) + ", expected " +
                                      std::to_string(n12));
         in.Need(n12 + 4, "position record");
-        const auto N = static_cast<std::size_t>(n);
-        out.xyz.resize(3 * N);
-        in.ReadRaw(out.xyz.data(), n12, "position record");
+        float* out = buffer(n);
+        in.ReadRaw(out, n12, "position record");
         if (in.Swapped())
-            for (float& v : out.xyz) v = in.Float(reinterpret_cast<const char*>(&v));
+            for (std::size_t i = 0; i < 3 * static_cast<std::size_t>(n); ++i)
+                out[i] = in.Float(reinterpret_cast<const char*>(out + i));
         SimRecordReader::CheckTrail("position record", at, n12, in.ReadInt("position record"));
-        out.atoms = n;
+        return n;
     } catch (const SimFileEnds& e) {
         throw FsException(1, frameWhere(frame, start) + ": " + e.message);
     } catch (const CFileException& e) {

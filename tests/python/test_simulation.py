@@ -22,19 +22,15 @@ def test_positions_read_alone_match_every_frame():
     for i in range(len(sim)):
         p = sim.positions(i)
         frame = sim.frame(i)
-        assert p.shape == (sim.header["atoms"], 3) and p.dtype == np.float64
-        np.testing.assert_allclose(frame.positions, p, atol=1e-9)
-        np.testing.assert_allclose(sim.fractional_positions(i) @ frame.matrix.T, p, atol=1e-9)
+        assert p.shape == (sim.header["atoms"], 3) and p.dtype == np.float32
+        np.testing.assert_allclose(frame.positions, p, atol=2e-5)
+        np.testing.assert_allclose(sim.fractional_positions(i) @ frame.matrix.T, p, atol=2e-5)
         np.testing.assert_allclose(sim.cell(i), frame.cell, rtol=1e-6)
     np.testing.assert_array_equal(sim.positions(-1), sim.positions(19))
-    out = np.empty((sim.header["atoms"], 3))
-    assert sim.positions(-20, out=out) is out
-    np.testing.assert_array_equal(out, sim.positions(0))
+    np.testing.assert_array_equal(sim.positions(-20), sim.positions(0))
     with pytest.raises(IndexError):
         sim.positions(20)
-    with pytest.raises(ValueError):
-        sim.positions(0, out=np.empty((3, 3)))
-    np.testing.assert_allclose(sim.initial_frame().positions, sim.initial_positions(), atol=1e-9)
+    np.testing.assert_allclose(sim.initial_frame().positions, sim.initial_positions(), atol=2e-5)
     # Wrapped frames keep every molecule whole inside the cell.
     wrapped = sim.frame(5, wrap="xyz")
     for mol in wrapped.molecules:
@@ -119,7 +115,7 @@ def test_exports_to_ase_and_mdanalysis(tmp_path, qrtz):
     assert len(read_back) == len(frames) == 20
     for i in (0, 7, 19):
         np.testing.assert_allclose(read_back[i].positions, sim.positions(i), atol=1e-5)
-        np.testing.assert_allclose(frames[i].positions, sim.positions(i))
+        np.testing.assert_allclose(frames[i].positions, sim.positions(i), atol=1e-5)
         np.testing.assert_allclose(read_back[i].cell.cellpar(), sim.cell(i), atol=1e-5)
     assert read_back[0].get_chemical_symbols()[:3] == ["O", "H", "H"]
     ase.io.write(tmp_path / "run.pdb", frames)

@@ -369,23 +369,30 @@ TEST(SimFileContents, PositionsReadAloneMatchTheLoadedSteps) {
             Contents sim;
             sim.ReadHead(&in);
             sim.ReadStep(&in, 3);
-            SimFileContents::StepPositions p;
+            std::vector<float> xyz;
+            auto buffer = [&xyz](int atoms) {
+                xyz.assign(3 * static_cast<std::size_t>(atoms), -9.0f);
+                return xyz.data();
+            };
             for (int step : {4, 0, 2, 1}) {
-                sim.ReadPositions(&in, step, p);
+                float h[3][3];
+                const int n = sim.ReadPositions(&in, step, h, buffer);
                 Contents loaded;
                 loaded.ReadHead(&in);
                 loaded.ReadStep(&in, step);
-                ASSERT_EQ(p.atoms, loaded.m_nCurAtomCount);
-                const auto n = static_cast<std::ptrdiff_t>(p.atoms);
-                EXPECT_TRUE(std::equal(p.xyz.begin(), p.xyz.begin() + n, loaded.m_pfX.begin()));
-                EXPECT_TRUE(std::equal(p.xyz.begin() + 2 * n, p.xyz.end(), loaded.m_pfZ.begin()));
-                EXPECT_EQ(std::memcmp(p.h, loaded.m_fH, sizeof p.h), 0);
+                ASSERT_EQ(n, loaded.m_nCurAtomCount);
+                ASSERT_EQ(xyz.size(), 3 * static_cast<std::size_t>(n));
+                const auto N = static_cast<std::ptrdiff_t>(n);
+                EXPECT_TRUE(std::equal(xyz.begin(), xyz.begin() + N, loaded.m_pfX.begin()));
+                EXPECT_TRUE(std::equal(xyz.begin() + 2 * N, xyz.end(), loaded.m_pfZ.begin()));
+                EXPECT_EQ(std::memcmp(h, loaded.m_fH, sizeof h), 0);
             }
             // The loaded step is left alone.
             EXPECT_EQ(sim.m_nCurStep, 3);
             EXPECT_EQ(sim.m_pfZ[0], d.frames[2].z[0]);
-            EXPECT_THROW(sim.ReadPositions(&in, 5, p), FsException);
-            EXPECT_THROW(sim.ReadPositions(&in, -1, p), FsException);
+            float h[3][3];
+            EXPECT_THROW(sim.ReadPositions(&in, 5, h, buffer), FsException);
+            EXPECT_THROW(sim.ReadPositions(&in, -1, h, buffer), FsException);
         }
     }
     // A file cut after its header was read: the frame is no longer there.
@@ -396,11 +403,15 @@ TEST(SimFileContents, PositionsReadAloneMatchTheLoadedSteps) {
     Contents sim;
     sim.ReadHead(&in);
     file.Write(bytes.substr(0, bytes.size() - 200));  // into the last position record
-    SimFileContents::StepPositions p;
-    sim.ReadPositions(&in, 2, p);
-    EXPECT_EQ(p.atoms, 9);
+    std::vector<float> xyz;
+    auto buffer = [&xyz](int atoms) {
+        xyz.resize(3 * static_cast<std::size_t>(atoms));
+        return xyz.data();
+    };
+    float h[3][3];
+    EXPECT_EQ(sim.ReadPositions(&in, 2, h, buffer), 9);
     try {
-        sim.ReadPositions(&in, 3, p);
+        sim.ReadPositions(&in, 3, h, buffer);
         ADD_FAILURE() << "read a frame the file no longer holds";
     } catch (const FsException& e) {
         EXPECT_EQ(e.code, 1);
