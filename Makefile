@@ -40,7 +40,9 @@ python: $(BUILD)/Makefile
 	@echo "export PYTHONPATH=$(abspath $(BUILD))/python   # then: /usr/bin/python3 -c 'import qrtzdb'"
 
 # The main job on the bundled examples.
-demo: build
+demo: $(BUILD)/Makefile
+	@$(SETUP) build
+	cmake --build $(BUILD) -j $(JOBS) --target qrtz qrtz_system_files
 	./scripts/demo.sh $(BUILD)/tools/qrtz/qrtz
 
 bench:

@@ -61,6 +61,7 @@
 #include "qrtzdb/formats/KelDbCrystal.h"
 #include "qrtzdb/formats/KelDbMolCrystal.h"
 #include "qrtzdb/formats/KelDbMolecule.h"
+#include "qrtzdb/formats/SdRecordReader.h"
 #include "qrtzdb/formats/SimDbAtomV.h"
 #include "qrtzdb/formats/SimDbMolCrystal.h"
 #include "qrtzdb/formats/SimDbMolecule.h"

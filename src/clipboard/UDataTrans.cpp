@@ -17,6 +17,7 @@
 
 #include "qrtzdb/basis/FileStream.h"
 #include "qrtzdb/basis/KelException.h"
+#include "qrtzdb/formats/SdRecordReader.h"
 
 namespace qrtz {
 
@@ -336,11 +337,12 @@ int UDataTransEx::GetData(COleDataObject* obj, KelDbMolecule* mol, Vertex3D* off
         try {
             FileStream in(cb);
             in.SetName(m_strFormName[UDF_MDLCT].c_str());
-            mol->ReadMdl(in, unite);
+            // The first record of the block, read through its "$$$$" as in any SD text.
+            SdRecordReader reader(in, SdRecordReader::STOP, unite);
+            return reader.ReadRecord(*mol);
         } catch (const FsException&) {
             return 0;
         }
-        return 1;
     }
     default: return 0;
     }

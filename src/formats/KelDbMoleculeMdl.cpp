@@ -9,6 +9,7 @@
 #include "TextLine.h"
 #include "qrtzdb/basis/KelException.h"
 #include "qrtzdb/formats/KelDbMolecule.h"
+#include "qrtzdb/formats/SdRecordReader.h"
 
 namespace qrtz {
 
@@ -70,6 +71,32 @@ double realColumns(const TextRecord& record, std::size_t first, std::size_t last
     return value;
 }
 
+// Throws FsException(2) for a field that would come back otherwise from SdRecordReader.
+void checkDataField(const FileStream& out, const SdDataField& field) {
+    const char* problem = nullptr;
+    if (field.name.find_first_of(">\r\n") != CString::npos)
+        problem = "a data field name holds '>' or a line end";
+    const std::string_view value = field.value;
+    if (value.find('\r') != std::string_view::npos)
+        problem = "a data field value holds a carriage return";
+    // The reader ends a value at a blank line and a record at "$$$$".
+    for (std::size_t start = 0; !problem && !value.empty() && start <= value.size();) {
+        std::size_t end = value.find('\n', start);
+        if (end == std::string_view::npos) end = value.size();
+        const std::string_view line = value.substr(start, end - start);
+        if (line.find_first_not_of(kSpace) == std::string_view::npos)
+            problem = "a data field value holds a blank line";
+        else if (line.substr(0, 4) == "$$$$")
+            problem = "a data field value holds a \"$$$$\" line";
+        start = end + 1;
+    }
+    if (!problem) return;
+    CString message;
+    if (!out.GetName().empty()) message.append(out.GetName()).append(": ");
+    message.append(problem).append(" (field <").append(field.name).append(">)");
+    throw FsException(2, std::move(message));
+}
+
 } // namespace
 
 int KelDbMolecule::GetMdlClipboardSize() const {
@@ -83,16 +110,31 @@ void KelDbMolecule::ReadMdl(FileStream& in, int unite) {
 
     TextRecord record(in);
     record.Next("the molecule name line");
-    std::string_view title = record.Line();
-    const std::size_t start = title.find_first_not_of(kSpace);
-    title = start == std::string_view::npos ? std::string_view() : title.substr(start);
-    SetName(title.empty() ? "MDLmol" : CString(title).c_str());
+    ReadMdlHeaderLine(0, record.Line());
     record.Next("the program line");
-    headerMaker.assign(record.Line().substr(0, 30));
+    ReadMdlHeaderLine(1, record.Line());
     record.Next("the comment line");
-    headerKind.assign(record.Line().substr(0, 80));
-
+    ReadMdlHeaderLine(2, record.Line());
     record.Next("the counts line");
+    ReadMdlTable(in, unite);
+}
+
+void KelDbMolecule::ReadMdlHeaderLine(int index, std::string_view line) {
+    switch (index) {
+    case 0: {
+        const std::size_t start = line.find_first_not_of(kSpace);
+        line = start == std::string_view::npos ? std::string_view() : line.substr(start);
+        SetName(line.empty() ? "MDLmol" : CString(line).c_str());
+        break;
+    }
+    case 1: headerMaker.assign(line.substr(0, 30)); break;
+    case 2: headerKind.assign(line.substr(0, 80)); break;
+    default: break;
+    }
+}
+
+void KelDbMolecule::ReadMdlTable(FileStream& in, int unite) {
+    TextRecord record(in);
     const std::string_view counts = record.Line();
     int atoms = 0, bonds = 0;
     if (!parseField(columns(counts, 1, 3), atoms) || atoms <= 0) {
@@ -142,6 +184,11 @@ void KelDbMolecule::ReadMdl(FileStream& in, int unite) {
 }
 
 void KelDbMolecule::WriteMdl(FileStream& out) const {
+    WriteMdl(out, {});
+}
+
+void KelDbMolecule::WriteMdl(FileStream& out, const std::vector<SdDataField>& fields) const {
+    for (const SdDataField& field : fields) checkDataField(out, field);
     const int atoms = GetAtomCount();
     const int bonds = GetBondCount();
     // Readers, ours too, refuse a record without atoms.
@@ -192,6 +239,11 @@ void KelDbMolecule::WriteMdl(FileStream& out) const {
         line.Int(exchange::BondCodeForName(bond->Name()), 3).Text("  0  0  0  0").WriteTo(out);
     }
     out.WriteText("M  END");
+    for (const SdDataField& field : fields) {
+        line.Text(">  <").Text(field.name).Text(">").WriteTo(out);
+        if (!field.value.empty()) out.WriteText(field.value);
+        out.WriteText("");
+    }
     out.WriteText("$$$$");
 }
 

@@ -79,6 +79,28 @@ TEST_F(QrtzTool, ExchangeFormatsReadAndWriteThroughTheSameCommands) {
     ASSERT_EQ(split.status, 0) << split.err;
     EXPECT_NE(qrtz("info " + path("r-2.mol")).out.find("bonds: 19"), std::string::npos);
 
+    // Records stream through: data fields survive SD -> SD, a bad record is reported by number
+    // and line and passed over by info, and stops convert with nothing written.
+    std::string benzene = slurp(data + "/ob-benzene.sdf");
+    benzene.insert(benzene.find("$$$$"), ">  <ID>\nbz-1\n\n");
+    std::string broken = slurp(data + "/ob-lactate.sdf");
+    broken.replace(broken.find(" 11 10"), 6, "  0 10");
+    write("three.sdf", benzene + broken + benzene);
+    Outcome some = qrtz("info --json " + path("three.sdf"));
+    EXPECT_EQ(some.status, 1);
+    EXPECT_NE(some.err.find("three.sdf: record 2: line 37: "), std::string::npos) << some.err;
+    EXPECT_EQ(some.out.rfind("[{", 0), 0u) << some.out;
+    EXPECT_NE(some.out.find("\"record\":3"), std::string::npos) << some.out;
+    EXPECT_EQ(some.out.find("\"record\":2"), std::string::npos) << some.out;
+    EXPECT_NE(qrtz("convert " + path("three.sdf") + " " + path("three-out.sdf")).status, 0);
+    EXPECT_FALSE(std::ifstream(path("three-out.sdf")).good());
+    write("two-bz.sdf", benzene + benzene);
+    ASSERT_EQ(qrtz("convert " + path("two-bz.sdf") + " " + path("again.sdf")).status, 0);
+    const std::string again = slurp(path("again.sdf"));
+    const std::size_t field = again.find("M  END\n>  <ID>\nbz-1\n\n$$$$\n");
+    EXPECT_NE(field, std::string::npos) << again;
+    EXPECT_EQ(again.substr(0, again.size() / 2), again.substr(again.size() / 2));
+
     // Native -> SD -> MOPAC -> QSF -> MDL molfile keeps the atoms.
     ASSERT_EQ(qrtz("convert " + example("benzene.mol") + " " + path("b.sdf")).status, 0);
     ASSERT_EQ(qrtz("convert " + path("b.sdf") + " " + path("b.mop")).status, 0);

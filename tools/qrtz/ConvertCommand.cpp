@@ -1,6 +1,7 @@
 // qrtz convert and qrtz zmat: change a structure's file kind; list a molecule's Z-matrix.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,19 +31,39 @@ void AddConvertCommand(CLI::App& app) {
         ->check(CLI::IsMember(names));
     cmd->callback([in, out, options, to] {
         const FileFormat& target = to->empty() ? FormatOf(*out) : FormatNamed(*to);
-        std::vector<Structure> all = ReadAs(*in, target.kind, *options);
-        if (all.size() == 1 || target.records) {
-            WriteStructures(all, *out, target);
+        // Records go out as they are read, so an SD file of any length converts in the memory
+        // of one record.
+        if (target.records) {
+            WithOutput(*out, [&](FileStream& stream) {
+                ForEachStructure(*in, target.kind, *options, SdRecordReader::STOP,
+                                 [&](Structure& s, int) { target.write(s, stream); });
+            });
             return;
         }
-        // Several records into a one-structure format: one numbered file each.
+        // Into a one-structure format: the structure itself, or one numbered file per record
+        // once a second record shows there are several.
         const auto dot = out->find_last_of('.');
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            const std::string numbered =
-                out->substr(0, dot) + "-" + std::to_string(i + 1) + out->substr(dot);
-            WriteStructure(all[i], numbered, target);
-            std::printf("%s\n", numbered.c_str());
-        }
+        auto numbered = [&](Structure& s, int record) {
+            const std::string path =
+                out->substr(0, dot) + "-" + std::to_string(record) + out->substr(dot);
+            WriteStructure(s, path, target);
+            std::printf("%s\n", path.c_str());
+        };
+        std::optional<Structure> first;
+        int count = 0;
+        ForEachStructure(*in, target.kind, *options, SdRecordReader::STOP,
+                         [&](Structure& s, int record) {
+                             if (++count == 1) {
+                                 first = std::move(s);
+                                 return;
+                             }
+                             if (first) {
+                                 numbered(*first, 1);
+                                 first.reset();
+                             }
+                             numbered(s, record);
+                         });
+        if (first) WriteStructure(*first, *out, target);
     });
 }
 

@@ -99,17 +99,49 @@ void describeMolCrystal(KelDbMolCrystal& mcr, Report& r) {
     r.Add("density", Report(mcr.GetDensity() * kPerCubicCentimetre, 4));
 }
 
-// One report per structure of the file (one per record of an SD file).
-std::vector<Report> describe(const std::string& path, const ReadOptions& options) {
-    if (IsSimulationPath(path)) return {SimulationReport(path)};
+// Prints reports as they come: as text, one after the other; as JSON, a lone report as one
+// object and several as a list, so only the first is held back.
+class Printer {
+public:
+    explicit Printer(bool json) : m_json(json) {}
+
+    void Print(const Report& r) {
+        if (!m_json) {
+            std::printf("%s%s", m_shown > 0 ? "\n" : "", r.Text().c_str());
+        } else if (m_shown == 0) {
+            m_first = r.Json();
+        } else {
+            if (m_shown == 1) std::printf("[%s", m_first.c_str());
+            std::printf(",%s", r.Json().c_str());
+        }
+        ++m_shown;
+    }
+
+    void Finish() {
+        if (!m_json) return;
+        if (m_shown == 0) std::printf("[]\n");
+        else if (m_shown == 1) std::printf("%s\n", m_first.c_str());
+        else std::printf("]\n");
+    }
+
+private:
+    bool m_json;
+    int m_shown = 0;
+    std::string m_first;
+};
+
+// One report per structure of the file (one per record of an SD file, read one at a time; a
+// bad record is reported and passed over).
+void describe(const std::string& path, const ReadOptions& options, Printer& printer) {
+    if (IsSimulationPath(path)) {
+        printer.Print(SimulationReport(path));
+        return;
+    }
     const FileFormat& format = FormatOf(path, options);
-    std::vector<Structure> all = ReadStructures(path, options);
-    std::vector<Report> reports;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        Structure& s = all[i];
-        Report& r = reports.emplace_back();
+    auto report = [&](Structure& s, int record) {
+        Report r;
         r.Add("file", path);
-        if (format.records) r.Add("record", static_cast<int>(i + 1));
+        if (format.records) r.Add("record", record);
         r.Add("kind", KindName(format.kind));
         r.Add("format", format.name);
         switch (s.kind) {
@@ -117,8 +149,13 @@ std::vector<Report> describe(const std::string& path, const ReadOptions& options
         case Kind::crystal: describeCrystal(*s.crystal, r); break;
         case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
         }
-    }
-    return reports;
+        printer.Print(r);
+    };
+    ForEachStructure(path, format.kind, options, SdRecordReader::SKIP, report,
+                     [](const FsException& e, int, int) {
+                         std::fprintf(stderr, "qrtz: %s (record skipped)\n", e.Message().c_str());
+                         ExitStatus() = 1;
+                     });
 }
 
 } // namespace
@@ -131,17 +168,12 @@ void AddInfoCommand(CLI::App& app) {
     auto options = std::make_shared<ReadOptions>();
     cmd->add_option("files", *files, "Structure or simulation result files (.mol .cry .mcr .bdl .sdf .mop .qsf .sim)")->required();
     AddReadOptions(*cmd, *options);
-    cmd->add_flag("--json", *json, "Machine-readable output: one object, or a list for several files");
+    cmd->add_flag("--json", *json, "Machine-readable output: one object, or a list for several");
     cmd->callback([files, json, options] {
-        Report all = Report::List();
-        int shown = 0;
+        Printer printer(*json);
         for (const std::string& path : *files) {
             try {
-                for (Report& r : describe(path, *options)) {
-                    if (*json) all.Push(std::move(r));
-                    else std::printf("%s%s", shown > 0 ? "\n" : "", r.Text().c_str());
-                    ++shown;
-                }
+                describe(path, *options, printer);
             } catch (const KelException& e) {
                 std::fprintf(stderr, "qrtz: %s\n", e.Message().c_str());
                 ExitStatus() = 1;
@@ -150,11 +182,7 @@ void AddInfoCommand(CLI::App& app) {
                 ExitStatus() = 1;
             }
         }
-        if (*json) {
-            std::string text = all.Json();
-            if (shown == 1) text = text.substr(1, text.size() - 2);  // the one object
-            if (!text.empty()) std::printf("%s\n", text.c_str());
-        }
+        printer.Finish();
     });
 }
 

@@ -134,45 +134,30 @@ std::string slurp(const std::string& path) {
     return text.str();
 }
 
-// Parses text as one structure of format; messages carry name.
-Structure parse(const std::string& text, const std::string& name, const FileFormat& format,
-                const ReadOptions& options) {
-    Structure s = makeEmpty(format.kind);
-    std::istringstream in(text);
-    FileStream stream(in);
-    stream.SetName(name.c_str());
-    format.read(s, stream, options);
-    return s;
+// A structure of another kind made into the wanted one, where that makes sense.
+Structure convertTo(Structure s, Kind wanted, const std::string& path) {
+    if (s.kind == wanted) return s;
+    if (s.kind == Kind::crystal && wanted == Kind::molCrystal) return crystalToMolCrystal(*s.crystal);
+    if (s.kind == Kind::molCrystal && wanted == Kind::crystal) return MolCrystalToCrystal(*s.molCrystal);
+    throw ToolError(path + ": a " + KindName(s.kind) + " cannot be made into a " + KindName(wanted));
 }
 
-// One structure per record of an SD file, each record read on its own, so a record the
-// reader leaves early ("M  END" and what follows) does not disturb the next.
-std::vector<Structure> readRecords(const std::string& path, const FileFormat& format,
-                                   const ReadOptions& options) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ToolError(path + ": " + std::strerror(errno));
-    std::vector<Structure> records;
-    std::string line, record;
-    int lineNumber = 0, firstLine = 1;
-    bool content = false;
-    auto finish = [&] {
-        if (content) {
-            const std::string name = path + " record " + std::to_string(records.size() + 1) +
-                                     " (from line " + std::to_string(firstLine) + ")";
-            records.push_back(parse(record, name, format, options));
+// The records of an SD file one at a time, each molecule with its data fields.
+void forEachRecord(const std::string& path, const ReadOptions& options,
+                   SdRecordReader::ONBADRECORD onBadRecord,
+                   const std::function<void(Structure&, int record)>& body,
+                   const SdRecordReader::BadRecordSink& badRecordSink) {
+    WithInput(path, [&](FileStream& in) {
+        SdRecordReader reader(in, onBadRecord, options.unite ? 1 : 0);
+        reader.SetBadRecordSink(badRecordSink);
+        Structure s = makeEmpty(Kind::molecule);
+        while (reader.ReadRecord(*s.molecule)) {
+            s.dataFields = reader.GetDataFields();
+            body(s, reader.GetRecordNumber());
+            // The body may have kept the molecule.
+            if (s.molecule.use_count() > 1 || !s.molecule) s = makeEmpty(Kind::molecule);
         }
-        record.clear();
-        content = false;
-        firstLine = lineNumber + 1;
-    };
-    while (std::getline(in, line)) {
-        ++lineNumber;
-        record += line + "\n";
-        if (line.find_first_not_of(" \t\r") != std::string::npos) content = true;
-        if (line.compare(0, 4, "$$$$") == 0) finish();
-    }
-    finish();
-    return records;
+    });
 }
 
 } // namespace
@@ -193,10 +178,10 @@ const std::vector<FileFormat>& FileFormats() {
          [](Structure& s, FileStream& out) { s.molCrystal->WriteBdl(out, 1); }},
         {"sdf", ".sdf", "MDL SD file, one molecule per record", Kind::molecule, true,
          [](Structure& s, FileStream& in, const ReadOptions& o) { s.molecule->ReadMdl(in, o.unite); },
-         [](Structure& s, FileStream& out) { s.molecule->WriteMdl(out); }},
+         [](Structure& s, FileStream& out) { s.molecule->WriteMdl(out, s.dataFields); }},
         {"mdl", ".mol", "MDL molfile (a .mol file read with --mdl)", Kind::molecule, true,
          [](Structure& s, FileStream& in, const ReadOptions& o) { s.molecule->ReadMdl(in, o.unite); },
-         [](Structure& s, FileStream& out) { s.molecule->WriteMdl(out); }},
+         [](Structure& s, FileStream& out) { s.molecule->WriteMdl(out, s.dataFields); }},
         {"mop", ".mop", "MOPAC-style geometry text", Kind::molecule, false,
          nullptr,  // read in ReadStructures, which first looks whether the lines carry charges
          [](Structure& s, FileStream& out) { s.molecule->WriteMopac(out); }},
@@ -263,8 +248,12 @@ void WithOutput(const std::string& path, const std::function<void(FileStream&)>&
 
 std::vector<Structure> ReadStructures(const std::string& path, const ReadOptions& options) {
     const FileFormat& format = FormatOf(path, options);
-    if (format.records) return readRecords(path, format, options);
     std::vector<Structure> one;
+    if (format.records) {
+        forEachRecord(path, options, SdRecordReader::STOP,
+                      [&](Structure& s, int) { one.push_back(std::move(s)); }, nullptr);
+        return one;
+    }
     if (format.name == std::string("mop")) {
         const std::string text = slurp(path);
         const int charges = mopacHasCharges(text) ? 1 : 0;
@@ -291,14 +280,21 @@ std::vector<Structure> ReadAs(const std::string& path, Kind wanted, const ReadOp
         return one;
     }
     std::vector<Structure> read = ReadStructures(path, options);
-    if (format.kind == wanted) return read;
-    for (Structure& s : read) {
-        if (s.kind == Kind::crystal && wanted == Kind::molCrystal) s = crystalToMolCrystal(*s.crystal);
-        else if (s.kind == Kind::molCrystal && wanted == Kind::crystal) s = MolCrystalToCrystal(*s.molCrystal);
-        else throw ToolError(path + ": a " + KindName(format.kind) + " cannot be made into a " +
-                             KindName(wanted));
-    }
+    for (Structure& s : read) s = convertTo(std::move(s), wanted, path);
     return read;
+}
+
+void ForEachStructure(const std::string& path, Kind wanted, const ReadOptions& options,
+                      SdRecordReader::ONBADRECORD onBadRecord,
+                      const std::function<void(Structure&, int record)>& body,
+                      const SdRecordReader::BadRecordSink& badRecordSink) {
+    const FileFormat& format = FormatOf(path, options);
+    if (!format.records) {
+        for (Structure& s : ReadAs(path, wanted, options)) body(s, 1);
+        return;
+    }
+    if (wanted != Kind::molecule) convertTo(makeEmpty(Kind::molecule), wanted, path);  // throws
+    forEachRecord(path, options, onBadRecord, body, badRecordSink);
 }
 
 Structure ReadOneAs(const std::string& path, Kind wanted, const ReadOptions& options) {

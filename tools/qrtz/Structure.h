@@ -9,6 +9,7 @@
 #include "qrtzdb/formats/KelDbCrystal.h"
 #include "qrtzdb/formats/KelDbMolCrystal.h"
 #include "qrtzdb/formats/KelDbMolecule.h"
+#include "qrtzdb/formats/SdRecordReader.h"
 
 namespace CLI {
 class App;
@@ -27,6 +28,7 @@ struct Structure {
     std::shared_ptr<KelDbMolecule> molecule;
     std::shared_ptr<KelDbCrystal> crystal;
     std::shared_ptr<KelDbMolCrystal> molCrystal;
+    std::vector<SdDataField> dataFields;  // an SD record's, written back with it
 };
 
 // How imported molecules are read.
@@ -68,6 +70,14 @@ std::vector<Structure> ReadStructures(const std::string& path, const ReadOptions
 // becomes a molecular crystal with one group of atoms per element, and a molecular crystal a
 // crystal holding all its atoms.
 std::vector<Structure> ReadAs(const std::string& path, Kind wanted, const ReadOptions& options = {});
+// The structures of path as the wanted kind, one at a time, each with its record number (1 for
+// a file of one structure). An SD file is read record by record and only the record at hand is
+// held; a bad record stops the walk or is passed over (the sink hears of it) as onBadRecord
+// says.
+void ForEachStructure(const std::string& path, Kind wanted, const ReadOptions& options,
+                      SdRecordReader::ONBADRECORD onBadRecord,
+                      const std::function<void(Structure&, int record)>& body,
+                      const SdRecordReader::BadRecordSink& badRecordSink = nullptr);
 // The same for a file that must hold exactly one structure.
 Structure ReadOneAs(const std::string& path, Kind wanted, const ReadOptions& options = {});
 

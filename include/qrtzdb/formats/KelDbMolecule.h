@@ -1,9 +1,14 @@
 #pragma once
+#include <string_view>
+#include <vector>
+
 #include "qrtzdb/basis/FileStream.h"
 #include "qrtzdb/model/DbMolecule.h"
 #include "qrtzdb/platform/CString.h"
 
 namespace qrtz {
+
+struct SdDataField;
 
 // A molecule with the molecular database format (".mol", also the molecule clipboard text):
 // three header lines, an empty cell line, a fixed line, a counts line, one line per atom, one
@@ -62,6 +67,10 @@ public:
     void ReadMdl(FileStream& in, int unite);
     // One SD record closed by "$$$$"; FsException(2) and nothing written past 999 atoms or bonds.
     void WriteMdl(FileStream& out) const;
+    // The same record with data fields between "M  END" and "$$$$" (SdRecordReader reads them
+    // back). FsException(2), nothing written, for a field that would not read back as it is:
+    // a name holding '>' or a line end, a value holding an empty line or a "$$$$" line.
+    void WriteMdl(FileStream& out, const std::vector<SdDataField>& fields) const;
     int GetMdlClipboardSize() const;
 
     // Free-format counts, atom and bond lines; with charge non-zero each atom line carries its
@@ -99,6 +108,12 @@ protected:
 
 private:
     struct QsfIdTbl;
+    friend class SdRecordReader;
+
+    // ReadMdl's steps: header line 0, 1 or 2 taken into name, maker or kind; then the record
+    // from the counts line (the stream's current line) to the last bond line.
+    void ReadMdlHeaderLine(int index, std::string_view line);
+    void ReadMdlTable(FileStream& in, int unite);
 
     // The reader's steps, each working from the stream's current position.
     static CString QsfFindObjectClass(FileStream& in);
