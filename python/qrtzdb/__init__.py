@@ -27,7 +27,7 @@ from .simulation import Simulation, Trajectory
 from .tables import clipboard, elements
 
 __all__ = [
-    "read", "write", "formats", "Molecule", "Crystal", "MolCrystal", "Simulation",
+    "read", "write", "iter_records", "formats", "Molecule", "Crystal", "MolCrystal", "Simulation",
     "Trajectory", "FormatError", "SimulationWarning", "elements", "clipboard", "Element",
     "to_ase", "from_ase", "to_rdkit", "from_rdkit", "library_version",
 ]
@@ -43,8 +43,9 @@ def read(path, format=None, *, unite=False):
     (an MDL molfile, whatever its extension), "mop", "qsf". unite: fold hydrogens into their
     carbons (united atoms) when reading MDL, MOPAC and QSF files.
 
-    Returns a Molecule (.mol .sdf .mop .qsf; the first record of an SD file), a Crystal (.cry)
-    or a MolCrystal (.mcr .bdl).
+    Returns a Molecule (.mol .sdf .mop .qsf; of an SD file the first record, its data fields
+    as the dict ``data``; iter_records reads them all), a Crystal (.cry) or a MolCrystal
+    (.mcr .bdl).
 
     Raises FormatError (path, line) for malformed content, OSError (FileNotFoundError, ...)
     for a file that cannot be opened, ValueError for an unknown extension or format.
@@ -65,6 +66,19 @@ def write(path, obj, format=None):
     written.
     """
     _core.write(_os.fspath(path), obj, format)
+
+
+def iter_records(path, *, unite=False, skip_bad=False):
+    """Yield the molecules of an SD file one record at a time, without reading the whole file
+    first (only the record being read is held).
+
+    Each Molecule carries ``data``, the record's data fields as a dict (name to text, in file
+    order; written back by write() to an .sdf file), and ``record``, its 1-based number.
+    A malformed record raises FormatError naming the record and the line; with skip_bad it is
+    passed over with a warning instead. The iterator is also a context manager that closes
+    the file early.
+    """
+    return _core.SdRecords(_os.fspath(path), unite, skip_bad)
 
 
 def formats():

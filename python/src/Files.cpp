@@ -16,6 +16,7 @@
 #include "qrtzdb/formats/KelDbCrystal.h"
 #include "qrtzdb/formats/KelDbMolCrystal.h"
 #include "qrtzdb/formats/KelDbMolecule.h"
+#include "qrtzdb/formats/SdRecordReader.h"
 
 namespace qrtz::python {
 
@@ -136,12 +137,24 @@ void readMolecule(const Format& f, KelDbMolecule& mol, std::FILE* file, FileStre
     else mol.ReadQsf(in, unite);
 }
 
-void writeMolecule(const Format& f, KelDbMolecule& mol, FileStream& out) {
+// The data fields a molecule read from an SD file carries in its data dict, in dict order.
+std::vector<SdDataField> dataFields(const py::object& mol) {
+    std::vector<SdDataField> fields;
+    if (!py::hasattr(mol, "data")) return fields;
+    for (auto item : py::dict(mol.attr("data")))
+        fields.push_back({py::str(item.first).cast<std::string>(),
+                          py::str(item.second).cast<std::string>()});
+    return fields;
+}
+
+void writeMolecule(const Format& f, KelDbMolecule& mol, FileStream& out,
+                   const std::vector<SdDataField>& fields = {}) {
     const std::string name = f.name;
     mol.UpdateAtomTypeList();
     mol.UpdateBondTypeList();
     if (name == "mol") mol.WriteMoldb(out);
-    else if (name == "sdf" || name == "mdl") mol.WriteMdl(out);
+    else if (name == "sdf") mol.WriteMdl(out, fields);
+    else if (name == "mdl") mol.WriteMdl(out);
     else if (name == "mop") mol.WriteMopac(out);
     else mol.WriteQsf(out);
 }
@@ -174,10 +187,18 @@ py::object read(const std::string& path, const std::optional<std::string>& forma
     case Kind::molecule: break;
     }
     auto mol = std::make_unique<KelDbMolecule>();
+    py::dict data;
     withInput(path, [&](std::FILE* file, FileStream& in) {
-        readMolecule(f, *mol, file, in, unite ? 1 : 0);
+        if (std::string(f.name) != "sdf") return readMolecule(f, *mol, file, in, unite ? 1 : 0);
+        // The first record, with its data fields.
+        SdRecordReader records(in, SdRecordReader::STOP, unite ? 1 : 0);
+        if (!records.ReadRecord(*mol)) throw FsException(1, path + ": no record in the file");
+        for (const SdDataField& field : records.GetDataFields())
+            data[Text(field.name)] = Text(field.value);
     });
-    return py::cast(std::move(mol));
+    py::object out = py::cast(std::move(mol));
+    if (std::string(f.name) == "sdf") out.attr("data") = data;
+    return out;
 }
 
 void write(const std::string& path, const py::object& obj, const std::optional<std::string>& format) {
@@ -187,19 +208,20 @@ void write(const std::string& path, const py::object& obj, const std::optional<s
                               ", not " + what);
     };
     if (f.kind == Kind::molecule) {
-        std::vector<KelDbMolecule*> mols;
+        std::vector<py::object> mols;
         if (py::isinstance<KelDbMolecule>(obj)) {
-            mols.push_back(obj.cast<KelDbMolecule*>());
+            mols.push_back(obj);
         } else if (f.records && py::isinstance<py::iterable>(obj) && !py::isinstance<py::str>(obj)) {
             for (py::handle item : obj) {
                 if (!py::isinstance<KelDbMolecule>(item)) throw wrong("a sequence of other things");
-                mols.push_back(item.cast<KelDbMolecule*>());
+                mols.push_back(py::reinterpret_borrow<py::object>(item));
             }
         } else {
             throw wrong(py::str(py::type::of(obj).attr("__name__")).cast<std::string>());
         }
         withOutput(path, [&](FileStream& out) {
-            for (KelDbMolecule* mol : mols) writeMolecule(f, *mol, out);
+            for (const py::object& mol : mols)
+                writeMolecule(f, mol.cast<KelDbMolecule&>(), out, dataFields(mol));
         });
         return;
     }
@@ -220,9 +242,74 @@ void write(const std::string& path, const py::object& obj, const std::optional<s
     });
 }
 
+// The molecules of an SD file one record at a time, through the library's record reader: only
+// the record being read is held. Each molecule carries its data fields as the dict data and
+// its 1-based record number as record.
+class SdRecords {
+public:
+    SdRecords(const std::string& path, bool unite, bool skipBad)
+        : m_path(path), m_file(std::fopen(path.c_str(), "rb"), &closeFile) {
+        if (!m_file) ThrowOsError(path, errno);
+        m_in = std::make_unique<FileStream>(m_file.get());
+        m_in->SetName(path.c_str());
+        m_reader = std::make_unique<SdRecordReader>(*m_in, skipBad ? SdRecordReader::SKIP
+                                                                   : SdRecordReader::STOP,
+                                                    unite ? 1 : 0);
+        if (skipBad)
+            m_reader->SetBadRecordSink([](const FsException& e, int, int) {
+                py::module_::import("warnings").attr("warn")(Text(e.Message()));
+            });
+    }
+
+    py::object Next() {
+        if (!m_reader) throw py::stop_iteration();
+        auto mol = std::make_unique<KelDbMolecule>();
+        int got = 0;
+        try {
+            got = m_reader->ReadRecord(*mol);
+        } catch (const FsException& e) {
+            Close();
+            throw FormatFailure{m_path, e.Message(), e.code};
+        }
+        if (!got) {
+            Close();
+            throw py::stop_iteration();
+        }
+        py::dict data;
+        for (const SdDataField& field : m_reader->GetDataFields())
+            data[Text(field.name)] = Text(field.value);
+        py::object out = py::cast(std::move(mol));
+        out.attr("data") = data;
+        out.attr("record") = m_reader->GetRecordNumber();
+        return out;
+    }
+
+    void Close() {
+        m_reader.reset();
+        m_in.reset();
+        m_file.reset();
+    }
+
+private:
+    static int closeFile(std::FILE* f) { return f ? std::fclose(f) : 0; }
+
+    std::string m_path;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_file;
+    std::unique_ptr<FileStream> m_in;
+    std::unique_ptr<SdRecordReader> m_reader;
+};
+
 } // namespace
 
 void BindFiles(py::module_& m) {
+    py::class_<SdRecords>(m, "SdRecords", "The molecules of an SD file, one record at a time.")
+        .def(py::init<const std::string&, bool, bool>(), py::arg("path"),
+             py::arg("unite") = false, py::arg("skip_bad") = false)
+        .def("__iter__", [](SdRecords& r) -> SdRecords& { return r; })
+        .def("__next__", &SdRecords::Next)
+        .def("close", &SdRecords::Close, "Closes the file before the last record.")
+        .def("__enter__", [](SdRecords& r) -> SdRecords& { return r; })
+        .def("__exit__", [](SdRecords& r, py::args) { r.Close(); });
     m.def("read", &read, py::arg("path"), py::arg("format") = py::none(),
           py::arg("unite") = false);
     m.def("write", &write, py::arg("path"), py::arg("obj"), py::arg("format") = py::none());

@@ -358,7 +358,7 @@ The library's operation names (GetCenterOfMass, SetEulerAngle, ...) are availabl
 } // namespace
 
 void BindStructures(py::module_& m) {
-    py::class_<KelDbMolecule> mol(m, "Molecule", kMoleculeDoc);
+    py::class_<KelDbMolecule> mol(m, "Molecule", kMoleculeDoc, py::dynamic_attr());
     mol.def(py::init([](const std::vector<std::string>& names, std::optional<Doubles> positions,
                         const std::string& name, std::optional<Doubles> masses,
                         std::optional<Doubles> charges, std::optional<Doubles> radii,

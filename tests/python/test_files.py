@@ -203,3 +203,34 @@ def test_garbage_never_crashes(tmp_path, ext):
             qrtzdb.read(path)
         except qrtzdb.FormatError as e:
             assert e.path == str(path)
+
+
+def test_sd_records_one_by_one_with_their_data_fields(tmp_path):
+    sources = sorted(DATA.glob("ob-*.sdf"))
+    texts = [p.read_text() for p in sources]
+    texts[1] = texts[1].replace("$$$$", "> <score>\n1.5\n\n> <note>\ntwo\nlines\n\n$$$$")
+    many = tmp_path / "many.sdf"
+    many.write_text("".join(texts))
+    records = list(qrtzdb.iter_records(many))
+    assert [m.record for m in records] == list(range(1, len(sources) + 1))
+    for mol, source in zip(records, sources):
+        np.testing.assert_array_equal(mol.positions, qrtzdb.read(source).positions)
+    assert records[1].data == {"score": "1.5", "note": "two\nlines"}
+
+    # The fields go back out with the molecules.
+    qrtzdb.write(tmp_path / "out.sdf", records)
+    again = list(qrtzdb.iter_records(tmp_path / "out.sdf"))
+    assert [m.data for m in again] == [m.data for m in records]
+
+    # A bad third record: an error naming it, or passed over with a warning.
+    lines = texts[2].splitlines(keepends=True)
+    lines[3] = "abc" + lines[3][3:]
+    texts[2] = "".join(lines)
+    many.write_text("".join(texts))
+    start = sum(t.count("\n") for t in texts[:2]) + 1
+    with pytest.raises(qrtzdb.FormatError) as e:
+        list(qrtzdb.iter_records(many))
+    assert e.value.record == 3 and e.value.line == start + 3
+    with pytest.warns(UserWarning, match="record 3"):
+        kept = list(qrtzdb.iter_records(many, skip_bad=True))
+    assert [m.record for m in kept] == [1, 2] + list(range(4, len(sources) + 1))
