@@ -8,7 +8,7 @@ FUZZ    ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build test demo bench asan install consumer fuzz fuzz-build fuzz-replay fuzz-seeds clean
+.PHONY: all setup build test demo bench asan install consumer python fuzz fuzz-build fuzz-replay fuzz-seeds clean
 
 all: build
 
@@ -32,6 +32,12 @@ build: $(BUILD)/Makefile
 test: build
 	@$(SETUP) test
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Python package qrtzdb, importable from $(BUILD)/python by Debian's /usr/bin/python3.
+python: $(BUILD)/Makefile
+	@$(SETUP) build
+	cmake --build $(BUILD) --target python -j $(JOBS)
+	@echo "export PYTHONPATH=$(abspath $(BUILD))/python   # then: /usr/bin/python3 -c 'import qrtzdb'"
 
 # The main job on the bundled examples.
 demo: $(BUILD)/Makefile

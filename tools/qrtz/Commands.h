@@ -26,6 +26,8 @@ void AddZmatCommand(CLI::App& app);
 void AddBuildCommands(CLI::App& app);
 void AddEnvCommands(CLI::App& app);
 void AddSimCommands(CLI::App& app);
+// qrtz sim export, added to the sim family by AddSimCommands.
+void AddSimExportCommand(CLI::App& sim);
 void AddClipCommands(CLI::App& app);
 void AddViewCommand(CLI::App& app);
 // `qrtz sim plot`, added to the sim command.

@@ -247,6 +247,7 @@ void AddSimCommands(CLI::App& app) {
     tr->callback([to] { trajectory(*to); });
 
     AddSimPlotCommand(*sim);
+    AddSimExportCommand(*sim);
 }
 
 } // namespace qrtz::tool
