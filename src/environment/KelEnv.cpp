@@ -16,6 +16,7 @@
 #include "qrtzdb/platform/FileSystem.h"
 #include "qrtzdb/platform/MessageBox.h"
 #include "qrtzdb/platform/Module.h"
+#include "qrtzdb/platform/SettingsLock.h"
 #include "qrtzdb/platform/System.h"
 
 namespace qrtz {
@@ -496,6 +497,9 @@ int KelEnv::WritePrivate() {
     line(formatted("%-16s %8d", paraSlices.c_str(), slices));
     line(formatted("%-16s %8.4f", paraRadScale.c_str(), TblAtom::GetRadiusScale()));
 
+    // Shared with a host that holds the lock across its read, change and write.
+    SettingsLock lock(prvIni);
+    if (!lock.IsHeld()) return 0;
     if (WriteFileAtomically(prvIni, out) != 0) return 0;
     // Our own write is no change made by someone else.
     if (prvIni == m_filePrvPath) {

@@ -10,6 +10,7 @@
 
 #include "qrtzdb/platform/FileSystem.h"
 #include "qrtzdb/platform/Module.h"
+#include "qrtzdb/platform/SettingsLock.h"
 
 namespace qrtz {
 
@@ -265,6 +266,8 @@ LSTATUS RegSetValueEx(HKEY key, const char* name, DWORD type, const void* data, 
     if (path.empty()) path = JoinPath(folder, fileName);
     CString content = typeText(type) + "\n";
     if (size > 0) content.append(static_cast<const char*>(data), size);
+    SettingsLock lock(path);
+    if (!lock.IsHeld()) return lock.Error();
     return WriteFileAtomically(path, content);
 }
 
@@ -273,6 +276,8 @@ LSTATUS RegDeleteValue(HKEY key, const char* name) {
     if (!(key->access & KEY_SET_VALUE)) return EACCES;
     CString path = findEntry(folderOf(key), escapeName(name, true), false);
     if (path.empty()) return ENOENT;
+    SettingsLock lock(path);
+    if (!lock.IsHeld()) return lock.Error();
     return ::unlink(path.c_str()) == 0 ? ERROR_SUCCESS : errno;
 }
 

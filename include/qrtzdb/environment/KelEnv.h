@@ -20,7 +20,7 @@
 // (no variable element slot left, an unknown bond style or light), so that a file settles
 // after one save. Values are written in their fixed columns ("%8.4f": four decimals). A
 // directory key with an empty value names the base folder itself. Every write replaces its
-// file atomically.
+// file atomically under the file's settings lock (platform/SettingsLock.h).
 #include "qrtzdb/platform/CFile.h"
 #include "qrtzdb/platform/CString.h"
 
@@ -101,6 +101,10 @@ public:
     // baseDir ends with the separator; outPath and outStatus receive the file read.
     static int ReadPrivate(const CString& baseDir, const CString& iniPath, CString& outPath,
                            CFileStatus& outStatus);
+    // Writes under the settings lock of "Qrtz.ini" (platform/SettingsLock.h); 0 when the lock
+    // is not had in time. A host that reads, changes and writes the settings holds a
+    // SettingsLock on the same file from before its Read() until after this, so no other
+    // process's change falls between.
     static int WritePrivate();
     // 1 when "Qrtz.ini" changed on disk since it was last read or written here.
     static int IsModified();
