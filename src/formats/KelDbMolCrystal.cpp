@@ -91,7 +91,7 @@ BlockCounts checkBlock(const native::TextRecord& record, long long bytesLeft,
         record.Fail(std::to_string(molecules) + " molecules without atoms cannot hold " +
                     std::to_string(bonds) + " bonds");
     const std::int64_t lines = static_cast<std::int64_t>(n.atoms) * n.molecules;
-    if (bytesLeft >= 0 && lines * minAtomLineBytes > bytesLeft)
+    if (bytesLeft >= 0 && lines > bytesLeft / minAtomLineBytes)
         record.Fail(std::to_string(n.molecules) + " molecules of " + std::to_string(n.atoms) +
                     " atoms need " + std::to_string(lines) + " atom lines, more than the " +
                     std::to_string(bytesLeft) + " bytes left can hold");

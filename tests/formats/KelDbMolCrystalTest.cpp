@@ -412,6 +412,9 @@ TEST(KelDbMolCrystal, MalformedInputFailsWithTheLineAndKeepsWhatCameBefore) {
     many.replace(many.find("2     40    200"), 15, "2 2147483647 200");
     EXPECT_TRUE(mentions(readFailure(many, readMcr(crystal)), "line 6: 2147483647 molecules"));
     EXPECT_EQ(crystal.GetMolCount(), 0);
+    many.replace(many.find("H2O                   3"), 23, "H2O 2147483647");
+    EXPECT_TRUE(mentions(readFailure(many, readMcr(crystal)),
+                         "line 6: 2147483647 molecules of 2147483647 atoms need"));
 
     // A group of more atoms than a molecule can count, and empty molecules sharing bonds.
     std::string group = mcr;
