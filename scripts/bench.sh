@@ -7,3 +7,8 @@ for b in "$build"/bench/qrtz_bench_*; do
   echo "== $(basename "$b")"
   "$b" --benchmark_min_time=0.2
 done
+# SD files through qrtz beside RDKit (Debian's python3-rdkit), when the tool was built.
+if [ -x "$build/tools/qrtz/qrtz" ]; then
+  echo "== SD files: qrtz and RDKit"
+  /usr/bin/python3 "$(dirname "$0")/../bench/sd_vs_rdkit.py" "$build/tools/qrtz/qrtz"
+fi
