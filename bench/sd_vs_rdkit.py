@@ -57,27 +57,35 @@ def write_file(path, records, count):
     return os.path.getsize(path)
 
 
-def measured(command, repeat):
-    """Median CPU seconds and peak resident MB over repeat runs of command."""
-    times, peaks, out = [], [], b""
-    rdkit = command[0] == "/usr/bin/python3"
+def measured(command, repeat, work):
+    """Median CPU seconds and peak resident MB over repeat runs of command, and what the last
+    run printed (only its record count and its last bytes are kept).
+
+    /usr/bin/time reports the peak: a child of this script would inherit the script's own high
+    mark through fork and exec."""
+    times, peaks = [], []
+    report = os.path.join(work, "time.txt")
     for _ in range(repeat):
-        child = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        chunks = []
+        child = subprocess.Popen(["/usr/bin/time", "-f", "%U %S %M", "-o", report] + command,
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        records, tail = 0, b""
         while True:
             chunk = child.stdout.read(1 << 20)
             if not chunk:
                 break
-            chunks.append(chunk)
-        _, status, usage = os.wait4(child.pid, 0)
-        times.append(usage.ru_utime + usage.ru_stime)
-        out = b"".join(chunks)
-        if rdkit:
-            times[-1] = float(out.split()[1])
-        peaks.append(usage.ru_maxrss / 1024.0)
-        if status != 0:
-            sys.exit(f"{' '.join(command[:2])} failed with status {status}")
-    return statistics.median(times), max(peaks), out
+            joined = tail + chunk
+            records += joined.count(b'"record":') - tail.count(b'"record":')
+            tail = joined[-64:]
+        if child.wait() != 0:
+            sys.exit(f"{' '.join(command[:2])} failed with status {child.returncode}")
+        with open(report) as f:
+            user, system, peak_kb = f.read().split()[-3:]
+        seconds = float(user) + float(system)
+        if command[0] == "/usr/bin/python3":
+            seconds = float(tail.split()[-1])
+        times.append(seconds)
+        peaks.append(int(peak_kb) / 1024.0)
+    return statistics.median(times), max(peaks), records, tail
 
 
 def main():
@@ -113,13 +121,13 @@ def main():
             ]
             results = {}
             for name, command in cases:
-                seconds, peak, out = measured(command, args.repeat)
+                seconds, peak, records_seen, tail = measured(command, args.repeat, work)
                 results[name] = (seconds, peak)
                 note = ""
                 if name.startswith("RDKit"):
-                    note = f"{int(out.split()[0])} molecules"
+                    note = f"{int(tail.split()[0])} molecules"
                 elif "info" in name:  # JSON objects, one per record
-                    note = "%d records" % out.count(b'"record":')
+                    note = f"{records_seen} records"
                 rows.append((count, size, name, seconds, peak, note))
             base = results["RDKit SDMolSupplier, unsanitized"][0]
             rows.append((count, size, "(ratio to RDKit unsanitized)", None, None,
