@@ -20,7 +20,7 @@ namespace qrtz::pool {
 #if defined(QRTZ_POOL_OFF)
 
 void* Allocate(std::size_t size) { return ::operator new(size); }
-void Release(void* block, std::size_t size) noexcept { ::operator delete(block, size); }
+void Release(void* block, std::size_t) noexcept { ::operator delete(block); }
 
 #else
 
@@ -108,7 +108,7 @@ void* Allocate(std::size_t size) {
 void Release(void* block, std::size_t size) noexcept {
     if (!block) return;
     if (size > kLargest) {
-        ::operator delete(block, size);
+        ::operator delete(block);
         return;
     }
     const std::size_t rounded = size == 0 ? kGrain : (size + kGrain - 1) / kGrain * kGrain;
