@@ -12,3 +12,8 @@ if [ -d "$build/python/qrtzdb" ]; then
   echo "== python_bench.py"
   PYTHONPATH="$build/python" /usr/bin/python3 "$(dirname "$0")/../bench/python_bench.py" "$build"
 fi
+# SD files through qrtz beside RDKit (Debian's python3-rdkit), when the tool was built.
+if [ -x "$build/tools/qrtz/qrtz" ]; then
+  echo "== SD files: qrtz and RDKit"
+  /usr/bin/python3 "$(dirname "$0")/../bench/sd_vs_rdkit.py" "$build/tools/qrtz/qrtz"
+fi

@@ -16,6 +16,7 @@
 #include "qrtzdb/platform/PrivateProfile.h"
 #include "qrtzdb/platform/Registry.h"
 #include "qrtzdb/platform/SettingsLock.h"
+#include "qrtzdb/platform/SmallObjectPool.h"
 #include "qrtzdb/platform/StringResource.h"
 #include "qrtzdb/platform/System.h"
 

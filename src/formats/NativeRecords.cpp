@@ -148,17 +148,13 @@ void ReadBondLine(TextRecord& record, BondFields& bond) {
 }
 
 void WriteZmatLines(LineBuilder& line, FileStream& out, const DbMolecule& mol) {
-    DbZmatVSet zmat;
-    zmat.CreateZmat(mol);
     POSITION atomPos = mol.GetAtomHeadPosition();
-    POSITION zmatPos = zmat.GetZmatHeadPosition();
-    while (atomPos && zmatPos) {
+    DbZmatVSet::WalkZmat(mol, [&](const DbZmatV& z) {
         const DbAtomV* atom = mol.GetAtomNext(atomPos);
-        const DbZmatV* z = zmat.GetZmatNext(zmatPos);
-        line.Left(atom->Name(), 4).Blanks(1).Fixed(z->bond, 10, 4).Blanks(1).Int(z->bondRef, 4);
-        line.Blanks(1).Fixed(z->angle, 10, 4).Blanks(1).Int(z->angleRef, 4).Blanks(1);
-        line.Fixed(z->torsion, 10, 4).Blanks(1).Int(z->torsionRef, 4).WriteTo(out);
-    }
+        line.Left(atom->Name(), 4).Blanks(1).Fixed(z.bond, 10, 4).Blanks(1).Int(z.bondRef, 4);
+        line.Blanks(1).Fixed(z.angle, 10, 4).Blanks(1).Int(z.angleRef, 4).Blanks(1);
+        line.Fixed(z.torsion, 10, 4).Blanks(1).Int(z.torsionRef, 4).WriteTo(out);
+    });
 }
 
 bool IsZmatLine(const TextRecord& record) {

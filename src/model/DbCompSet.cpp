@@ -1,8 +1,11 @@
 #include "qrtzdb/model/DbCompSet.h"
 
+#include <new>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
+
+#include "qrtzdb/platform/SmallObjectPool.h"
 
 namespace qrtz {
 
@@ -69,14 +72,31 @@ DbComp* DbCompSet::GetNext(const char* type, POSITION& pos) const {
 
 void DbCompSet::UpdateTypeList() {
     ClearType();
-    // Views point into the heap strings of the type list, which stay put until ClearType.
+    // Most sets have a handful of types (a molecule's elements): they are looked up among the
+    // entries. Past that a hash set of views into the entries' heap strings takes over; the
+    // entries stay put until ClearType.
+    constexpr std::size_t kScanned = 16;
     std::unordered_set<std::string_view> seen;
     for (const DbComp* comp : m_comps) {
         if (!comp) continue;
-        if (seen.count(comp->Name())) continue;
-        auto* type = new CString(comp->Name());
+        const std::string_view name = comp->Name();
+        if (m_types.size() <= kScanned) {
+            bool known = false;
+            for (const CString* type : m_types)
+                if (*type == name) {
+                    known = true;
+                    break;
+                }
+            if (known) continue;
+        } else if (seen.count(name)) {
+            continue;
+        }
+        auto* type = new (pool::Allocate(sizeof(CString))) CString(name);
         m_types.push_back(type);
-        seen.insert(*type);
+        if (m_types.size() == kScanned + 1)
+            for (const CString* t : m_types) seen.insert(*t);
+        else if (m_types.size() > kScanned + 1)
+            seen.insert(*type);
     }
 }
 
@@ -136,7 +156,11 @@ void DbCompSet::ClearArray() {
 }
 
 void DbCompSet::ClearType() {
-    for (CString* type : m_types) delete type;
+    // Entries come from the pool, as the members do: a set of a few atoms makes a few of them.
+    for (CString* type : m_types) {
+        type->~CString();
+        pool::Release(type, sizeof(CString));
+    }
     m_types.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace qrtz {
@@ -87,6 +88,10 @@ int DbZmatVSet::SearchIndex(const DbBondVSet& bonds, int n, int atom, int x1, in
 void DbZmatVSet::CreateZmat(const DbMolecule& mol) {
     // Line n always belongs to atom n, so earlier lines are replaced rather than kept.
     ClearZmat();
+    WalkZmat(mol, [this](const DbZmatV& line) { AppendZmat(new DbZmatV(line)); });
+}
+
+void DbZmatVSet::WalkZmat(const DbMolecule& mol, const std::function<void(const DbZmatV&)>& visit) {
     const int count = mol.GetAtomCount();
     if (count == 0) return;
 
@@ -96,26 +101,27 @@ void DbZmatVSet::CreateZmat(const DbMolecule& mol) {
         r[++number] = &mol.GetAtomNext(pos)->position;
     const Neighbours neighbours(mol, count);
 
+    DbZmatV line;
     for (int n = 1; n <= count; ++n) {
-        auto* line = new DbZmatV;
-        AppendZmat(line);
+        line = DbZmatV();
         const Vertex3D& rn = *r[n];
         if (n == 2) {
-            line->bondRef = 1;
-            line->SetBond(rn, *r[1]);
+            line.bondRef = 1;
+            line.SetBond(rn, *r[1]);
         } else if (n >= 3) {
             const int i = neighbours.Search(n, n, 0, 0, 0);
             const int j = neighbours.Search(n, i, i, 0, 0);
-            line->bondRef = i;
-            line->angleRef = j;
-            line->SetBond(rn, *r[i]);
-            line->SetAngle(rn, *r[i], *r[j]);
+            line.bondRef = i;
+            line.angleRef = j;
+            line.SetBond(rn, *r[i]);
+            line.SetAngle(rn, *r[i], *r[j]);
             if (n >= 4) {
                 const int k = neighbours.Search(n, j, i, j, 0);
-                line->torsionRef = k;
-                line->SetTorsion(rn, *r[i], *r[j], *r[k]);
+                line.torsionRef = k;
+                line.SetTorsion(rn, *r[i], *r[j], *r[k]);
             }
         }
+        visit(line);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "qrtzdb/platform/CString.h"
+#include "qrtzdb/platform/SmallObjectPool.h"
 
 namespace qrtz {
 
@@ -7,6 +8,9 @@ namespace qrtz {
 // element, a bond's code, a molecule's species.
 class DbComp {
 public:
+    // Atoms, bonds and molecules come by the million: they share pooled slabs.
+    QRTZ_POOLED_ALLOCATION
+
     DbComp() = default;
     explicit DbComp(const char* name) { SetName(name); }
     DbComp(const char* name, unsigned int maxLength) { SetName(name, maxLength); }

@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "qrtzdb/model/DbBondVSet.h"
 #include "qrtzdb/model/DbCompSet.h"
 #include "qrtzdb/model/DbMolecule.h"
@@ -20,6 +22,9 @@ public:
     // reference, each distinct from those already chosen; failing that, the nearest preceding
     // atom numbers. Linear in atoms and bonds (up to sorting each atom's neighbours).
     void CreateZmat(const DbMolecule& mol);
+    // The lines CreateZmat makes, in atom order, each handed to visit and then reused: for a
+    // writer that only puts them out, without a heap object per atom.
+    static void WalkZmat(const DbMolecule& mol, const std::function<void(const DbZmatV&)>& visit);
 
     // The reference for line n bonded to atom: the highest-numbered atom bonded to atom that
     // is at most n - 1 and none of x1, x2, x3; else the first of n - 1, n - 2, n - 3 that is

@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "qrtzdb/platform/SmallObjectPool.h"
+
 namespace qrtz {
 
 struct PositionTag {
@@ -17,6 +19,7 @@ using POSITION = PositionTag*;
 template <class T>
 class CList {
     struct Node : PositionTag {
+        QRTZ_POOLED_ALLOCATION
         explicit Node(T v) : value(std::move(v)) {}
         Node* prev = nullptr;
         Node* next = nullptr;
