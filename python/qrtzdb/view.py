@@ -245,10 +245,9 @@ def page(obj, embed_limit=EMBED_LIMIT):
 
 
 def write(path, obj, embed_limit=EMBED_LIMIT):
-    """Write the page of obj to path; returns the path."""
-    text = page(obj, embed_limit)
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(text)
+    """Write the page of obj to path; returns the path as a pathlib.Path."""
+    path = pathlib.Path(path)
+    path.write_text(page(obj, embed_limit), encoding="utf-8")
     return path
 
 
