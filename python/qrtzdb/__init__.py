@@ -23,13 +23,24 @@ from ._errors import FormatError, SimulationWarning
 from ._qrtzdb import Crystal, Element, MolCrystal, Molecule
 from ._qrtzdb import KelDbCrystal, KelDbMolCrystal, KelDbMolecule  # the library's names
 from .interop import from_ase, from_rdkit, to_ase, to_rdkit
+from .plot import plot_thermo
 from .simulation import Simulation, Trajectory
 from .tables import clipboard, elements
+from . import view
+
+
+def _repr_html_(self):
+    """Drawn in a notebook: the `qrtz view` page of this structure."""
+    return view.notebook_html(self)
+
+
+for _cls in (Molecule, Crystal, MolCrystal, Simulation):
+    _cls._repr_html_ = _repr_html_
 
 __all__ = [
     "read", "write", "iter_records", "formats", "Molecule", "Crystal", "MolCrystal", "Simulation",
     "Trajectory", "FormatError", "SimulationWarning", "elements", "clipboard", "Element",
-    "to_ase", "from_ase", "to_rdkit", "from_rdkit", "library_version",
+    "to_ase", "from_ase", "to_rdkit", "from_rdkit", "library_version", "plot_thermo", "view",
 ]
 
 library_version = _core.library_version

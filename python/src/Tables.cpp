@@ -1,9 +1,11 @@
 // The element table and the clipboard the suite's programs share.
+#include <array>
 #include <memory>
 
 #include "Bindings.h"
 #include "qrtzdb/clipboard/UDataTrans.h"
 #include "qrtzdb/environment/TblAtom.h"
+#include "qrtzdb/environment/TblBond.h"
 #include "qrtzdb/platform/Clipboard.h"
 
 namespace qrtz::python {
@@ -139,6 +141,18 @@ void BindTables(py::module_& m) {
         for (int row = 0; row < TblAtom::kVarFirst; ++row) out.append(Element(row));
         return out;
     });
+    // What a drawing of a structure takes from the tables, looked up as `qrtz view` does.
+    m.def("view_atom_style", [](const std::string& symbol) {
+        const int row = TblAtom::FindRegIndex(symbol.c_str());
+        const Color4V& c = TblAtom::GetColor(row);
+        return py::make_tuple(std::array<float, 4>{c.r, c.g, c.b, c.a}, TblAtom::GetRadius(row));
+    });
+    m.def("view_bond_style", [](const std::string& code) {
+        const Color4V& c = TblBond::GetColor(code.c_str());
+        return py::make_tuple(std::array<float, 4>{c.r, c.g, c.b, c.a},
+                              TblBond::GetWidth(code.c_str()));
+    });
+    m.def("view_radius_scale", &TblAtom::GetRadiusScale);
     m.def("clipboard_copy", &copy, py::arg("obj"));
     m.def("clipboard_paste", &paste, py::arg("format") = "kel", py::arg("unite") = false);
 }

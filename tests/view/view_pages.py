@@ -5,7 +5,8 @@ picker and a frame slider that change the drawing, plots with a point per frame.
 
     view_pages.py GROUP --qrtz PATH --out DIR
 
-GROUP is one of molecules, records, crystals, simulation, settings. Pages and screenshots of
+GROUP is one of molecules, records, crystals, simulation, settings, notebook (the Python
+package's _repr_html_ of a molecule and a run, put in one page as a notebook shows them). Pages and screenshots of
 the last run stay in DIR/GROUP/. Runs itself in a network namespace of its own when it can."""
 import argparse
 import io
@@ -103,18 +104,20 @@ class Pages:
         self.driver.save_screenshot(os.path.join(self.out, "page-" + name + ".png"))
 
     def expect_quiet(self, what):
+        self.expect_quiet_page(what)
+        check(self.driver.execute_script("return !!(window.qrtzView && window.qrtzView.ready)"),
+              f"{what}: the viewer did not start")
+
+    def expect_quiet_page(self, what):
+        """No console error and nothing fetched (the viewers may be in iframes)."""
         errors = [e["message"] for e in self.driver.get_log("browser") if e["level"] == "SEVERE"]
         check(not errors, f"{what}: console errors: {errors}")
         for entry in self.driver.get_log("performance"):
             message = json.loads(entry["message"])["message"]
-            if message["method"] != "Network.requestWillBeSent":
-                continue
-            url = message["params"]["request"]["url"]
-            # Chromium's own chrome:// resources are no network; anything that is, fails.
-            check(url.split(":", 1)[0] not in ("http", "https", "ws", "wss", "ftp"),
-                  f"{what}: fetched {url}")
-        check(self.driver.execute_script("return !!(window.qrtzView && window.qrtzView.ready)"),
-              f"{what}: the viewer did not start")
+            if message["method"] == "Network.requestWillBeSent":
+                url = message["params"]["request"]["url"]
+                check(url.split(":", 1)[0] not in ("http", "https", "ws", "wss", "ftp"),
+                      f"{what}: fetched {url}")
 
     def shot(self, name, element="viewer"):
         target = self.driver.find_element(By.ID, element)
@@ -265,7 +268,50 @@ def settings(pages):
           f"carbon is not drawn blue ({blue(coloured)} blue pixels, {blue(default)} before)")
 
 
-GROUPS = {f.__name__: f for f in [molecules, records, crystals, simulation, settings]}
+def notebook(pages):
+    """What a notebook shows for a Molecule and a Simulation: each page in its own iframe."""
+    import qrtzdb
+
+    run = os.path.join(EXAMPLES, "water-argon.sim")
+    sim = qrtzdb.Simulation(run)
+    shown = [qrtzdb.read(os.path.join(EXAMPLES, "benzene.mol")), sim]
+    path = os.path.join(pages.out, "notebook.html")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("<!DOCTYPE html><html><head><meta charset='utf-8'><title>notebook</title></head>"
+                "<body>" + "".join(f"<div class='output'>{o._repr_html_()}</div>" for o in shown) +
+                "</body></html>")
+    pages.driver.get_log("performance")
+    pages.driver.get("file://" + path)
+    frames = pages.driver.find_elements(By.TAG_NAME, "iframe")
+    check(len(frames) == 2, f"the notebook page holds {len(frames)} iframes, not 2")
+    shots = []
+    for n, frame in enumerate(frames):
+        pages.driver.switch_to.default_content()
+        pages.driver.execute_script("arguments[0].scrollIntoView()", frame)
+        pages.driver.switch_to.frame(frame)
+        for _ in range(150):
+            if pages.js("!!(window.qrtzView && window.qrtzView.ready)"):
+                break
+            time.sleep(0.1)
+        check(pages.js("!!(window.qrtzView && window.qrtzView.ready)"), f"output {n}: no viewer")
+        time.sleep(0.5)
+        shots.append(pages.shot(f"notebook-output{n}"))
+        drawn(shots[-1], f"output {n}")
+    # Inside the second output (the run): a plot point per frame, and the slider moves the drawing.
+    plots = pages.js("qrtzView.plots.map(u => u.data[0].length)")
+    check(plots and all(n == len(sim) for n in plots), f"plots hold {plots} points, not {len(sim)}")
+    slider = pages.driver.find_element(By.ID, "frameSlider")
+    for _ in range(9):
+        slider.send_keys(Keys.ARROW_RIGHT)
+    time.sleep(0.4)
+    check(pages.js("qrtzView.state.frame") == 9, "the slider did not reach frame 10")
+    differ(shots[-1], pages.shot("notebook-output1-frame10"), "moving the run's frame slider")
+    pages.driver.switch_to.default_content()
+    pages.driver.save_screenshot(os.path.join(pages.out, "page-notebook.png"))
+    pages.expect_quiet_page("the notebook page")
+
+
+GROUPS = {f.__name__: f for f in [molecules, records, crystals, simulation, settings, notebook]}
 
 
 def main():
