@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+"""Doxygen's input filter for the public headers, which comment in plain // lines.
+
+A line that is only a // comment becomes a /// comment and a // comment after a declaration on
+its line becomes ///<. A comment above a run of declarations (no blank line between them)
+speaks for the whole run, as the headers use it: each later member of the run gets the same
+text as a /** */ block on its own line. Line numbers stay as they are, so Doxygen's warnings
+point at the header's own lines.
+"""
+import re
+import sys
+
+COMMENT = re.compile(r'^(\s*)//(?!/)(.*)$')
+TRAILING = re.compile(r'^(.*?[;{,)])\s*//(?!/)\s?(.*)$')
+COMPOUND = re.compile(r'^\s*(class|struct|union|namespace|enum|template)\b')
+ACCESS = re.compile(r'^\s*(public|protected|private)\s*:')
+
+
+def indent(line):
+    return len(line) - len(line.lstrip())
+
+
+def is_plain(line):
+    """A declaration line that may belong to a run."""
+    s = line.strip()
+    return bool(s) and not s.startswith(('//', '#', '}')) and not COMPOUND.match(line) \
+        and not ACCESS.match(line)
+
+
+def group_runs(lines):
+    """Gives every declaration of a run that follows a comment the comment's text."""
+    out = list(lines)
+    i = 0
+    while i < len(lines):
+        if not COMMENT.match(lines[i]) or i + 1 >= len(lines) or not is_plain(lines[i + 1]):
+            i += 1
+            continue
+        first = i
+        while first > 0 and COMMENT.match(lines[first - 1]):
+            first -= 1
+        text = ' '.join(COMMENT.match(c).group(2).strip() for c in lines[first:i + 1])
+        text = text.replace('*/', '* /').replace('/*', '/ *')
+        start = i + 1
+        followers = []
+        level = indent(lines[start])
+        j = start + 1
+        while j < len(lines):
+            line = lines[j]
+            s = line.strip()
+            if not s or COMMENT.match(line) and indent(line) <= level:
+                break
+            if indent(line) > level or s.startswith('}') and indent(line) == level \
+                    and not s.startswith('};') or COMMENT.match(line):
+                pass  # a continuation or an inline body
+            elif is_plain(line) and indent(line) == level:
+                followers.append(j)
+            else:
+                break
+            j += 1
+        for k in followers:
+            out[k] = lines[k][:level] + '/** ' + text + ' */ ' + lines[k][level:]
+        i = j
+    return out
+
+
+def main():
+    with open(sys.argv[1], encoding='utf-8') as f:
+        lines = f.read().split('\n')
+    lines = group_runs(lines)
+    for n, line in enumerate(lines):
+        m = COMMENT.match(line)
+        if m:
+            lines[n] = m.group(1) + '///' + m.group(2)
+            continue
+        m = TRAILING.match(line)
+        if m and '"' not in line.split('//')[0][-1:]:
+            lines[n] = m.group(1) + ' ///< ' + m.group(2)
+    sys.stdout.write('\n'.join(lines))
+
+
+if __name__ == '__main__':
+    main()
