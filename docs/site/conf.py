@@ -1,0 +1,28 @@
+# Sphinx configuration of the QrtzDB site; docs/build.sh sets the paths below.
+import os
+import pathlib
+import sys
+
+project = 'QrtzDB'
+author = 'the QrtzDB developers'
+version = release = '0.1'
+extensions = ['breathe', 'sphinx.ext.autodoc']
+
+breathe_projects = {'qrtzdb': os.environ['QRTZ_DOXYGEN_XML']}
+breathe_default_project = 'qrtzdb'
+breathe_domain_by_extension = {'h': 'cpp'}
+primary_domain = 'cpp'
+highlight_language = 'none'
+
+# The Python package's module, when it is built, sits in the build tree.
+python_dir = pathlib.Path(os.environ.get('QRTZ_BUILD_DIR', '')) / 'python'
+if python_dir.is_dir():
+    sys.path.insert(0, str(python_dir))
+
+html_theme = 'furo'
+html_title = 'QrtzDB'
+html_static_path = []
+html_show_sourcelink = False
+html_copy_source = False
+exclude_patterns = []
+nitpicky = False
