@@ -16,7 +16,7 @@ doxygen "$work/Doxyfile"
 
 # Sphinx reads a copy, with one reference page per subsystem written from the headers present.
 cp -r "$src/docs/site" "$work/site"
-/usr/bin/python3 "$src/docs/reference_pages.py" "$src/include/qrtzdb" "$work/site/reference"
+/usr/bin/python3 "$src/docs/reference_pages.py" "$work/xml" "$work/site/reference"
 /usr/bin/python3 "$src/docs/cli_page.py" "$build/tools/qrtz/qrtz" "$work/site/cli.rst"
 export QRTZ_DOXYGEN_XML=$work/xml QRTZ_SOURCE_DIR=$src QRTZ_BUILD_DIR=$build
 /usr/bin/python3 -m sphinx -W --keep-going -q -b html -d "$work/doctrees" "$work/site" "$out"
