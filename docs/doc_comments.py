@@ -16,6 +16,42 @@ COMPOUND = re.compile(r'^\s*(class|struct|union|namespace|enum|template)\b')
 ACCESS = re.compile(r'^\s*(public|protected|private)\s*:')
 
 
+def plain(text):
+    """Comment text as Doxygen should show it: backslashes and angle brackets are text here."""
+    return text.replace('\\', '\\\\').replace('<', '\\<').replace('>', '\\>')
+
+
+def top_level_split(text):
+    """Splits at the commas outside brackets, braces and template arguments."""
+    parts, depth, start = [], 0, 0
+    for k, ch in enumerate(text):
+        if ch in '([{<':
+            depth += 1
+        elif ch in ')]}>':
+            depth -= 1
+        elif ch == ',' and depth == 0:
+            parts.append(text[start:k])
+            start = k + 1
+    return parts + [text[start:]]
+
+
+DECLARATOR = re.compile(r'^(.*?[\w>&*])\s+(\w+\s*(\[[^\]]*\])?\s*(=.*)?)$')
+
+
+def split_declarators(line, doc):
+    """int a = 0, b = 0; as int a = 0; /** doc */ int b = 0; so that Doxygen documents each."""
+    code, semi, rest = line.partition(';')
+    if not semi or '(' in code or code.strip().startswith(('return', 'using', 'typedef')):
+        return line
+    parts = top_level_split(code)
+    first = DECLARATOR.match(parts[0])
+    if len(parts) < 2 or not first:
+        return line
+    kind = first.group(1).strip().split('/** ')[-1].split('*/')[-1].strip()
+    tail = ''.join(f'; /** {doc} */ {kind} {p.strip()}' for p in parts[1:])
+    return parts[0] + tail + ';' + rest
+
+
 def indent(line):
     return len(line) - len(line.lstrip())
 
@@ -38,7 +74,7 @@ def group_runs(lines):
         first = i
         while first > 0 and COMMENT.match(lines[first - 1]):
             first -= 1
-        text = ' '.join(COMMENT.match(c).group(2).strip() for c in lines[first:i + 1])
+        text = plain(' '.join(COMMENT.match(c).group(2).strip() for c in lines[first:i + 1]))
         text = text.replace('*/', '* /').replace('/*', '/ *')
         start = i + 1
         followers = []
@@ -57,8 +93,10 @@ def group_runs(lines):
             else:
                 break
             j += 1
+        for k in [start] + followers:
+            out[k] = split_declarators(lines[k], text)
         for k in followers:
-            out[k] = lines[k][:level] + '/** ' + text + ' */ ' + lines[k][level:]
+            out[k] = out[k][:level] + '/** ' + text + ' */ ' + out[k][level:]
         i = j
     return out
 
@@ -70,11 +108,11 @@ def main():
     for n, line in enumerate(lines):
         m = COMMENT.match(line)
         if m:
-            lines[n] = m.group(1) + '///' + m.group(2)
+            lines[n] = m.group(1) + '///' + plain(m.group(2))
             continue
         m = TRAILING.match(line)
         if m and '"' not in line.split('//')[0][-1:]:
-            lines[n] = m.group(1) + ' ///< ' + m.group(2)
+            lines[n] = m.group(1) + ' ///< ' + plain(m.group(2))
     sys.stdout.write('\n'.join(lines))
 
 
