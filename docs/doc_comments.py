@@ -52,6 +52,26 @@ def split_declarators(line, doc):
     return parts[0] + tail + ';' + rest
 
 
+# Special members whose declaration says all there is to say.
+SPECIAL = [
+    (re.compile(r'^\s*(explicit\s+)?(\w+)\(\)\s*=\s*default;'), 'An empty object.'),
+    (re.compile(r'^\s*(\w+)\(const \1&\s*\w*\)\s*=\s*default;'), 'Copies member by member.'),
+    (re.compile(r'^\s*(\w+)& operator=\(const \1&\s*\w*\)\s*=\s*default;'),
+     'Assigns member by member.'),
+    (re.compile(r'^\s*(\w+)\((const )?\1&&?\s*\w*\)\s*=\s*delete;'), 'Not copyable.'),
+    (re.compile(r'^\s*(\w+)& operator=\((const )?\1&&?\s*\w*\)\s*=\s*delete;'),
+     'Not assignable.'),
+]
+
+
+def special(line):
+    """The text of a defaulted or deleted special member, else None."""
+    for pattern, text in SPECIAL:
+        if pattern.match(line):
+            return text
+    return None
+
+
 def indent(line):
     return len(line) - len(line.lstrip())
 
@@ -104,8 +124,13 @@ def group_runs(lines):
 def main():
     with open(sys.argv[1], encoding='utf-8') as f:
         lines = f.read().split('\n')
+    documented = [n > 0 and bool(COMMENT.match(lines[n - 1])) for n in range(len(lines))]
     lines = group_runs(lines)
     for n, line in enumerate(lines):
+        text = special(line)
+        if text and not documented[n]:
+            lines[n] = line[:indent(line)] + f'/** {text} */ ' + line[indent(line):]
+            continue
         m = COMMENT.match(line)
         if m:
             lines[n] = m.group(1) + '///' + plain(m.group(2))
