@@ -137,7 +137,12 @@ def main():
             continue
         m = TRAILING.match(line)
         if m and '"' not in line.split('//')[0][-1:]:
-            lines[n] = m.group(1) + ' ///< ' + plain(m.group(2))
+            split = split_declarators(m.group(1), plain(m.group(2)))
+            if split != m.group(1):  # several declarators share the comment
+                lines[n] = split[:indent(split)] + f'/** {plain(m.group(2))} */ ' + \
+                    split[indent(split):]
+            else:
+                lines[n] = m.group(1) + ' ///< ' + plain(m.group(2))
     sys.stdout.write('\n'.join(lines))
 
 
