@@ -40,6 +40,9 @@ DECLARATOR = re.compile(r'^(.*?[\w>&*])\s+(\w+\s*(\[[^\]]*\])?\s*(=.*)?)$')
 
 def split_declarators(line, doc):
     """int a = 0, b = 0; as int a = 0; /** doc */ int b = 0; so that Doxygen documents each."""
+    if line.lstrip().startswith('/**'):
+        head, _, body = line.partition('*/')
+        return head + '*/' + split_declarators(body, doc)
     code, semi, rest = line.partition(';')
     if not semi or '(' in code or code.strip().startswith(('return', 'using', 'typedef')):
         return line

@@ -13,6 +13,7 @@ class DbItem {
 public:
     // The editor an item wants, and the type of its value.
     enum ITEMTYPE { ONOFF = 0, SELECT = 1, EDIT = 2 };
+    // INT or DOUBLE: the type of the value.
     enum VALUETYPE { INT = 0, DOUBLE = 1 };
 
     DbItem() = default;
