@@ -67,6 +67,9 @@ SPECIAL = [
 ]
 
 
+DESTRUCTOR = re.compile(r'^\s*(virtual\s+)?~')
+
+
 def special(line):
     """The text of a defaulted or deleted special member, else None."""
     for pattern, text in SPECIAL:
@@ -112,7 +115,9 @@ def group_runs(lines):
                     and not s.startswith('};') or COMMENT.match(line):
                 pass  # a continuation or an inline body
             elif is_plain(line) and indent(line) == level:
-                followers.append(j)
+                # Destructors and defaulted or deleted copy members speak for themselves.
+                if not special(line) and not DESTRUCTOR.match(line):
+                    followers.append(j)
             else:
                 break
             j += 1

@@ -26,3 +26,19 @@ html_show_sourcelink = False
 html_copy_source = False
 exclude_patterns = []
 nitpicky = False
+
+
+def setup(app):
+    # Debian's furo ships its script unbundled: furo.js imports gumshoe-patched.js as if it were
+    # a module, but the theme loads it as a classic script and the browser rejects the import.
+    # Load gumshoe first as the classic script it is (it sets window.Gumshoe) and drop the
+    # import line from the copied furo.js.
+    app.add_js_file('scripts/gumshoe-patched.js', priority=199)
+
+    def drop_import(app, error):
+        script = pathlib.Path(app.outdir) / '_static' / 'scripts' / 'furo.js'
+        if error is None and script.exists():
+            text = script.read_text()
+            script.write_text(text.replace('import Gumshoe from "./gumshoe-patched.js";\n', ''))
+
+    app.connect('build-finished', drop_import)
