@@ -45,11 +45,12 @@ else
 fi
 echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
-# apt's progress goes to a log that is shown only when something fails.
+# apt's progress goes to a log that is shown only when something fails; another apt run
+# (an unattended upgrade, a second checkout's set-up) is waited for, not failed on.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-if ! { "${run[@]}" apt-get update -qq &&
-       "${run[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+if ! { "${run[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq &&
+       "${run[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
   cat "$log" >&2
   echo "setup: installing failed; the line was:  $line" >&2
   exit 1

@@ -210,10 +210,12 @@ TEST(DbZmatVSet, LargeMoleculeInLinearTime) {
     const auto start = std::chrono::steady_clock::now();
     z.CreateZmat(*mol);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    // Generous bounds: a loaded 2-core machine slows the linear walk several times, while a
+    // scan per atom would still take minutes.
 #ifdef __SANITIZE_ADDRESS__
-    const double limit = 10.0;  // instrumented code; a scan per atom would still take minutes
+    const double limit = 60.0;
 #else
-    const double limit = 1.0;
+    const double limit = 10.0;
 #endif
     EXPECT_LT(seconds.count(), limit);
     ASSERT_EQ(z.GetZmatCount(), count);
