@@ -8,7 +8,7 @@ FUZZ    ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build test docs demo bench asan install consumer fuzz fuzz-build fuzz-replay fuzz-seeds clean
+.PHONY: all setup build test docs demo bench asan install consumer python fuzz fuzz-build fuzz-replay fuzz-seeds clean
 
 all: build
 
@@ -33,12 +33,19 @@ test: build
 	@$(SETUP) test docs
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The documentation site into $(BUILD)/docs/: the guide, the file formats, the qrtz tool and the
-# C++ reference from the headers. Doxygen and Sphinx warnings are errors.
+# The documentation site into $(BUILD)/docs/: the guide, the file formats, the qrtz tool, the
+# C++ reference from the headers and the Python reference from the built module. Doxygen and
+# Sphinx warnings are errors.
 docs: $(BUILD)/Makefile
 	@$(SETUP) build docs
-	cmake --build $(BUILD) -j $(JOBS) --target qrtz
+	cmake --build $(BUILD) -j $(JOBS) --target qrtz python
 	./docs/build.sh $(BUILD) $(BUILD)/docs
+
+# The Python package qrtzdb, importable from $(BUILD)/python by Debian's /usr/bin/python3.
+python: $(BUILD)/Makefile
+	@$(SETUP) build
+	cmake --build $(BUILD) --target python -j $(JOBS)
+	@echo "export PYTHONPATH=$(abspath $(BUILD))/python   # then: /usr/bin/python3 -c 'import qrtzdb'"
 
 # The main job on the bundled examples.
 demo: $(BUILD)/Makefile

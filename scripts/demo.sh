@@ -19,7 +19,18 @@ run sim info examples/water-argon.sim
 run sim thermo examples/water-argon.sim
 run sim frame examples/water-argon.sim 20 --wrap xyz -o "$out/water-argon-20.mcr"
 run sim traj examples/water-argon.sim --first 0 --last 20 --count 5 --wrap xyz -o "$out/water-argon-paths.csv"
+run sim plot examples/water-argon.sim -o "$out/water-argon-thermo.svg"
 export QRTZ_CLIPBOARD="$PWD/$out/clipboard"
 run clip copy --offset 1 2 3 examples/benzene.mol
 run clip list
 run clip paste --from mdl "$out/benzene-pasted.sdf"
+
+# A page for each bundled example: open them in a browser, no network needed.
+for example in examples/*; do
+  name=$(basename "$example")
+  run view "$example" -o "$out/${name%.*}.html"
+done
+run view "$out/mixture-2x2x2.mcr" -o "$out/mixture-2x2x2.html"
+cat tests/data/ob-*.sdf > "$out/ob-molecules.sdf"  # several records: the page offers a picker
+run view "$out/ob-molecules.sdf" -o "$out/ob-molecules.html"
+echo "pages: $(ls "$out"/*.html | tr '\n' ' ')"

@@ -15,6 +15,7 @@
 #include "qrtzdb/platform/Module.h"
 #include "qrtzdb/platform/PrivateProfile.h"
 #include "qrtzdb/platform/Registry.h"
+#include "qrtzdb/platform/SettingsLock.h"
 #include "qrtzdb/platform/StringResource.h"
 #include "qrtzdb/platform/System.h"
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <istream>
 #include <ostream>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <type_traits>
 
@@ -121,6 +122,31 @@ bool FileStream::FetchBlockLine() {
     m_line.assign(reinterpret_cast<const char*>(text), length);
     block.position += static_cast<std::uint32_t>(1 + length);
     return true;
+}
+
+long long FileStream::BytesLeft() const {
+    switch (m_target) {
+    case Target::file: {
+        struct stat st {};
+        if (!m_file || ::fstat(::fileno(m_file), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+        const off_t at = ::ftello(m_file);
+        return at < 0 ? -1 : std::max<long long>(0, static_cast<long long>(st.st_size) - at);
+    }
+    case Target::stream: {
+        if (!m_in || !m_in->good()) return -1;
+        const std::istream::pos_type at = m_in->tellg();
+        if (at == std::istream::pos_type(-1)) return -1;
+        m_in->seekg(0, std::ios::end);
+        const std::istream::pos_type end = m_in->tellg();
+        m_in->clear();
+        m_in->seekg(at);
+        if (end == std::istream::pos_type(-1)) return -1;
+        return std::max<long long>(0, static_cast<long long>(end - at));
+    }
+    case Target::block:
+        return m_block->position >= m_block->size ? 0 : m_block->size - m_block->position;
+    }
+    return -1;
 }
 
 // ---- tokens ----

@@ -16,11 +16,11 @@
 #include "qrtzdb/platform/FileSystem.h"
 #include "qrtzdb/platform/MessageBox.h"
 #include "qrtzdb/platform/Module.h"
+#include "qrtzdb/platform/SettingsLock.h"
 #include "qrtzdb/platform/System.h"
 
 namespace qrtz {
 
-using settingstext::Fixed4;
 using settingstext::SplitLines;
 using settingstext::Tokens;
 
@@ -156,15 +156,6 @@ CString homeFolder() {
     return {};
 }
 
-// Windows always has the software key the profile lives under; a fresh store gets it on the
-// first write, so that registering a working area works from the start.
-void ensureSoftwareKey(const CRegManager& reg) {
-    HKEY key = nullptr;
-    if (RegCreateKeyEx(reg.GetTopKey(), reg.GetSoftwareKey().c_str(), KEY_READ | KEY_WRITE,
-                       &key) == ERROR_SUCCESS)
-        RegCloseKey(key);
-}
-
 int statusOf(const CString& path) {
     bool isDirectory = false;
     if (!PathExists(path, &isDirectory)) return KelEnv::DIR_NOT_FOUND;
@@ -184,12 +175,12 @@ void readFloats(Tokens& tokens, float* values, int n) {
         if (!tokens.Float(values[i])) return;
 }
 
-// One element line ("ATOM_C 204 149 114 0.5 12.011"); false when the line cannot be placed.
-bool applyAtom(std::string_view name, Tokens& tokens) {
-    if (name.empty()) return false;
+// One element line ("ATOM_C 204 149 114 0.5 12.011").
+void applyAtom(std::string_view name, Tokens& tokens) {
+    if (name.empty()) return;
     CString symbol = tableName(name);
     int index = TblAtom::FindRegIndex(symbol.c_str());
-    if (index < 0) return false;
+    if (index < 0) return;
     int rgb[3] = {};
     bool ok = true;
     readColour(tokens, ok, rgb);
@@ -197,29 +188,26 @@ bool applyAtom(std::string_view name, Tokens& tokens) {
     double radius = 0.0, mass = 0.0;
     if (ok && (ok = tokens.Double(radius))) TblAtom::SetRadius(index, radius);
     if (ok && tokens.Double(mass)) TblAtom::SetMass(index, mass);
-    return true;
 }
 
-bool applyBond(std::string_view name, Tokens& tokens) {
-    if (name.empty()) return false;
+void applyBond(std::string_view name, Tokens& tokens) {
+    if (name.empty()) return;
     int index = TblBond::FindIndex(tableName(name).c_str());
-    if (index < 0) return false;
+    if (index < 0) return;
     int rgb[3] = {};
     bool ok = true;
     readColour(tokens, ok, rgb);
     if (ok) TblBond::SetColor(index, Color4V(rgb[0], rgb[1], rgb[2], 255));
     double width = 0.0;
     if (ok && tokens.Double(width)) TblBond::SetWidth(index, width);
-    return true;
 }
 
-bool applyLight(std::string_view key, Tokens& tokens) {
+void applyLight(std::string_view key, Tokens& tokens) {
     for (int row = 0; row < 6; ++row) {
         if (key != KelEnv::paraLightHead + KelEnv::paraLight[row]) continue;
         readFloats(tokens, KelEnv::light[row], row == 5 ? 1 : 3);
-        return true;
+        return;
     }
-    return false;
 }
 
 bool applyLightSrc(std::string_view key, Tokens& tokens) {
@@ -240,9 +228,9 @@ bool applyLightSrc(std::string_view key, Tokens& tokens) {
     return false;
 }
 
-// A directory value: absolute values stand as they are, relative ones go below base.
+// A directory value: absolute values stand as they are, relative ones (an empty one included)
+// go below base.
 void applyDir(int type, std::string_view value, const CString& base) {
-    if (value.empty()) return;  // a key without a value keeps the default folder
     KelEnv::iniDir[type].assign(value);
     KelEnv::dir[type] = IsAbsolutePath(KelEnv::iniDir[type]) ? KelEnv::iniDir[type]
                                                               : base + KelEnv::iniDir[type];
@@ -254,14 +242,8 @@ void keepGarbage(std::string_view line) {
 }
 
 CString lightLine(const CString& key, const float* v) {
-    return formatted("%-21s %s %s %s", key.c_str(), Fixed4(v[0], 8, true).c_str(),
-                     Fixed4(v[1], 8, true).c_str(), Fixed4(v[2], 8, true).c_str());
-}
-
-CString styleLine(const CString& key, const Color4V& colour) {
-    int r = 0, g = 0, b = 0, a = 0;
-    colour.GetRgba(r, g, b, a);
-    return formatted("%-16s %8d %8d %8d", key.c_str(), r, g, b);
+    return formatted("%-21s %8.4f %8.4f %8.4f", key.c_str(), static_cast<double>(v[0]),
+                     static_cast<double>(v[1]), static_cast<double>(v[2]));
 }
 
 } // namespace
@@ -302,7 +284,6 @@ void KelEnv::GetPrivateEnv(CString& dir_, CString& prvIni) {
 
 int KelEnv::RegPrivateEnv(const char* dir_) {
     CRegManager reg;
-    ensureSoftwareKey(reg);
     return reg.WriteProfileStringA(kSection, kLocation, dir_ ? dir_ : "");
 }
 
@@ -406,23 +387,25 @@ int KelEnv::ReadPrivate(const CString& baseDir, const CString& iniPath, CString&
         for (std::string_view line : SplitLines(content)) {
             Tokens tokens(line);
             std::string_view key = tokens.Next();
+            // A line of a known family is used up even when it changes nothing (no free
+            // element slot, an unknown bond style or light): kept, it would be written back
+            // ahead of the family's own lines and come back differently on every save.
             bool understood = true;
             if (startsWith(key, paraAtomHead)) {
-                understood = applyAtom(key.substr(paraAtomHead.size()), tokens);
+                applyAtom(key.substr(paraAtomHead.size()), tokens);
             } else if (startsWith(key, paraDatomHead)) {
-                understood = applyAtom(key.substr(paraDatomHead.size()), tokens);
+                applyAtom(key.substr(paraDatomHead.size()), tokens);
             } else if (startsWith(key, paraBondHead)) {
-                understood = applyBond(key.substr(paraBondHead.size()), tokens);
+                applyBond(key.substr(paraBondHead.size()), tokens);
             } else if (startsWith(key, paraLightHead)) {
-                understood = applyLight(key, tokens);
+                applyLight(key, tokens);
             } else if (key == paraSlices) {
                 tokens.Int(slices);
             } else if (key == paraRadScale) {
                 double scale = 0.0;
                 if (tokens.Double(scale)) TblAtom::SetRadiusScale(scale);
             } else if (startsWith(key, paraLightSrcHead)) {
-                understood = applyLightSrc(key, tokens);
-                lightSrcSeen = lightSrcSeen || understood;
+                if (applyLightSrc(key, tokens)) lightSrcSeen = true;
             } else {
                 understood = false;
                 for (int t = DIR_PRV_DATA; t <= DIR_PRV_POLYMER && !understood; ++t) {
@@ -481,11 +464,11 @@ int KelEnv::WritePrivate() {
         if (!paraDir[t].empty())
             line(formatted("%-24s %s", paraDir[t].c_str(), iniDir[t].c_str()));
 
-    line(formatted("%-16s %s %s %s", (paraLightHead + paraLight[4]).c_str(),
-                   Fixed4(light[4][0], 8, true).c_str(), Fixed4(light[4][1], 8, true).c_str(),
-                   Fixed4(light[4][2], 8, true).c_str()));
-    line(formatted("%-16s %s", (paraLightHead + paraLight[5]).c_str(),
-                   Fixed4(light[5][0], 8, true).c_str()));
+    line(formatted("%-16s %8.4f %8.4f %8.4f", (paraLightHead + paraLight[4]).c_str(),
+                   static_cast<double>(light[4][0]), static_cast<double>(light[4][1]),
+                   static_cast<double>(light[4][2])));
+    line(formatted("%-16s %8.4f", (paraLightHead + paraLight[5]).c_str(),
+                   static_cast<double>(light[5][0])));
 
     for (int n = 0; n < kLightSrcCount; ++n) {
         CString head = formatted("%s%d", paraLightSrcHead.c_str(), n);
@@ -498,19 +481,25 @@ int KelEnv::WritePrivate() {
         line(lightLine(head + paraLightSrc[5], src.specular));
     }
 
-    for (int i = 0; i < TblBond::kItemCount; ++i)
-        line(styleLine(paraBondHead + TblBond::GetName(i), TblBond::GetColor(i)) + " " +
-             Fixed4(TblBond::GetWidth(i), 8, false));
+    int r = 0, g = 0, b = 0, a = 0;
+    for (int i = 0; i < TblBond::kItemCount; ++i) {
+        TblBond::GetColor(i).GetRgba(r, g, b, a);
+        line(formatted("%-16s %8d %8d %8d %8.4f", (paraBondHead + TblBond::GetName(i)).c_str(),
+                       r, g, b, TblBond::GetWidth(i)));
+    }
     for (int i = 0; i < TblAtom::kItemCount; ++i) {
         if (TblAtom::IsNameWildcard(i)) continue;
         const CString& head = i < 103 ? paraAtomHead : paraDatomHead;
-        line(styleLine(head + TblAtom::GetName(i), TblAtom::GetColor(i)) + " " +
-             Fixed4(TblAtom::GetRadius(i), 8, false) + " " + Fixed4(TblAtom::GetMass(i), 8, false));
+        TblAtom::GetColor(i).GetRgba(r, g, b, a);
+        line(formatted("%-16s %8d %8d %8d %8.4f %8.4f", (head + TblAtom::GetName(i)).c_str(), r,
+                       g, b, TblAtom::GetRadius(i), TblAtom::GetMass(i)));
     }
     line(formatted("%-16s %8d", paraSlices.c_str(), slices));
-    line(formatted("%-16s %s", paraRadScale.c_str(),
-                   Fixed4(TblAtom::GetRadiusScale(), 8, false).c_str()));
+    line(formatted("%-16s %8.4f", paraRadScale.c_str(), TblAtom::GetRadiusScale()));
 
+    // Shared with a host that holds the lock across its read, change and write.
+    SettingsLock lock(prvIni);
+    if (!lock.IsHeld()) return 0;
     if (WriteFileAtomically(prvIni, out) != 0) return 0;
     // Our own write is no change made by someone else.
     if (prvIni == m_filePrvPath) {
@@ -611,7 +600,6 @@ void KelEnv::GetQubixEnv(CString& dir_, int& status) {
 
 int KelEnv::SetQubixEnv(const char* dir_) {
     CRegManager reg;
-    ensureSoftwareKey(reg);
     return reg.WriteProfileStringA(kSection, "QubixLocation", dir_ ? dir_ : "");
 }
 

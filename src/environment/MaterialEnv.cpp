@@ -7,6 +7,7 @@
 #include "qrtzdb/environment/KelEnv.h"
 #include "qrtzdb/platform/FileSystem.h"
 #include "qrtzdb/platform/Module.h"
+#include "qrtzdb/platform/SettingsLock.h"
 
 namespace qrtz {
 
@@ -94,7 +95,10 @@ int MaterialEnv::WriteMaterial(const char* name_) {
     char last[64];
     std::snprintf(last, sizeof last, "%6.2f\n", static_cast<double>(shininess));
     content += last;
-    return WriteFileAtomically(GetMaterialPath(name_), content) == 0 ? 1 : 0;
+    const CString path = GetMaterialPath(name_);
+    SettingsLock lock(path);
+    if (!lock.IsHeld()) return 0;
+    return WriteFileAtomically(path, content) == 0 ? 1 : 0;
 }
 
 } // namespace qrtz

@@ -90,31 +90,4 @@ private:
     std::string_view m_rest;
 };
 
-// value as "%*.4f" when that text reads back as the same value, else its shortest exact form
-// right-aligned in width, so writing and reading again never changes a setting.
-inline CString Fixed4(double value, int width, bool asFloat) {
-    char text[400];
-    std::snprintf(text, sizeof text, "%*.4f", width, value);
-    std::string_view t(text);
-    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-    bool same;
-    if (asFloat) {
-        float back = 0.0f;
-        auto r = std::from_chars(t.data(), t.data() + t.size(), back);
-        same = r.ec == std::errc() && back == static_cast<float>(value);
-    } else {
-        double back = 0.0;
-        auto r = std::from_chars(t.data(), t.data() + t.size(), back);
-        same = r.ec == std::errc() && back == value;
-    }
-    if (same || !std::isfinite(value)) return text;
-    char exact[64];
-    auto r = asFloat ? std::to_chars(exact, exact + sizeof exact, static_cast<float>(value))
-                     : std::to_chars(exact, exact + sizeof exact, value);
-    CString shortest(exact, r.ptr);
-    if (static_cast<int>(shortest.size()) < width)
-        shortest.insert(0, static_cast<std::size_t>(width) - shortest.size(), ' ');
-    return shortest;
-}
-
 } // namespace qrtz::settingstext

@@ -10,8 +10,9 @@ void KelDbAtomV::ReadAtom(FileStream& in) {
     record.Next("an atom record");
     CString symbol;
     int at = 0;
-    // A blank name leaves five numbers where six fields are written.
-    if (record.Count() == 5 && record.IsNumber(0)) symbol = native::kBlankAtom;
+    // A blank name leaves five numbers where six fields are written, in the writer's columns.
+    if (record.Count() == 5 && native::BlankNameInColumns(record, 0, 0, 10))
+        symbol = native::kBlankAtom;
     else record.Symbol(at++, "the element symbol", symbol);
     mass = record.Real(at++, "the mass");
     position.x = record.Real(at++, "x");

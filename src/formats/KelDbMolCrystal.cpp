@@ -62,27 +62,56 @@ std::vector<TypeGroup> groupByType(const DbMoleculeSet& set) {
 }
 
 // The counts of a type block as read, checked and merged: a type without bonds is one
-// molecule of all the atoms. Nothing is allocated from them; they only bound the loops.
+// molecule of all the atoms.
 struct BlockCounts {
     int atoms;
     int bonds;
     int molecules;
 };
 
-BlockCounts checkBlock(const native::TextRecord& record, int atoms, int bonds, int molecules) {
+// Where the input cannot tell its size (a pipe), the most molecules one block may announce.
+constexpr std::int64_t kMaxMoleculesUnsized = 1 << 20;
+
+// The block's molecules are all made before its first atom line is read, so their number must
+// first be bounded by what is left of the input: every atom line takes at least
+// minAtomLineBytes.
+BlockCounts checkBlock(const native::TextRecord& record, long long bytesLeft,
+                       int minAtomLineBytes, int atoms, int bonds, int molecules) {
     if (atoms < 0 || molecules < 0) record.Fail("a count is negative");
+    BlockCounts n{atoms, bonds, molecules};
     if (bonds <= 0) {
         const std::int64_t all = static_cast<std::int64_t>(atoms) * molecules;
         if (all > INT_MAX)
             record.Fail(std::to_string(all) + " atoms are more than a molecule holds");
-        return {static_cast<int>(all), bonds, 1};
+        n = {static_cast<int>(all), bonds, 1};
     }
     // Molecules without atoms take no lines, so their number could not be bounded by the input;
     // nor can their bonds refer to any atom.
-    if (atoms == 0 && molecules > 1)
+    if (n.atoms == 0 && n.molecules > 1)
         record.Fail(std::to_string(molecules) + " molecules without atoms cannot hold " +
                     std::to_string(bonds) + " bonds");
-    return {atoms, bonds, molecules};
+    const std::int64_t lines = static_cast<std::int64_t>(n.atoms) * n.molecules;
+    if (bytesLeft >= 0 && lines > bytesLeft / minAtomLineBytes)
+        record.Fail(std::to_string(n.molecules) + " molecules of " + std::to_string(n.atoms) +
+                    " atoms need " + std::to_string(lines) + " atom lines, more than the " +
+                    std::to_string(bytesLeft) + " bytes left can hold");
+    if (bytesLeft < 0 && n.molecules > kMaxMoleculesUnsized)
+        record.Fail(std::to_string(n.molecules) + " molecules in one block are more than " +
+                    std::to_string(kMaxMoleculesUnsized) + " from an input of unknown size");
+    return n;
+}
+
+// Creates the block's molecules and appends them, before any of their atoms is read: a read
+// that fails later leaves all of them in the set.
+void createBlock(KelDbMolCrystal& crystal, const CString& name, int count,
+                 std::vector<KelDbMolecule*>& block) {
+    block.clear();
+    block.reserve(static_cast<std::size_t>(count));
+    for (int m = 0; m < count; ++m) {
+        KelDbMolecule* mol = crystal.CreateKelDbMolecule(name.c_str());
+        crystal.AppendMol(mol);
+        block.push_back(mol);
+    }
 }
 
 // Gives every molecule of a block the block's bonds, in file order.
@@ -148,14 +177,12 @@ void KelDbMolCrystal::ReadMcrdb(FileStream& in) {
                            {"the atom count", "the bond count", "the number of atom types",
                             "the number of molecules"},
                            6, counts);
-        const BlockCounts n =
-            checkBlock(record, counts.values[0], counts.values[1], counts.values[3]);
+        // Seven fields with blanks between: at least 13 bytes an atom line.
+        const BlockCounts n = checkBlock(record, in.BytesLeft(), 13, counts.values[0],
+                                         counts.values[1], counts.values[3]);
 
-        block.clear();
-        for (int m = 0; m < n.molecules; ++m) {
-            KelDbMolecule* mol = CreateKelDbMolecule(counts.name.c_str());
-            AppendMol(mol);
-            block.push_back(mol);
+        createBlock(*this, counts.name, n.molecules, block);
+        for (KelDbMolecule* mol : block) {
             for (int i = 0; i < n.atoms; ++i) {
                 record.Next("an atom line");
                 native::ReadAtomLine(record, atom);
@@ -390,18 +417,17 @@ void KelDbMolCrystal::ReadBdl(FileStream& in) {
             atoms = record.Int(3, "the atom count");
             bondCount = record.Int(4, "the bond count");
         }
-        const BlockCounts n = checkBlock(record, atoms, bondCount, molecules);
+        // The line number, symbol, charge and x, y, z at least: 11 bytes an atom line.
+        const BlockCounts n = checkBlock(record, in.BytesLeft(), 11, atoms, bondCount, molecules);
 
-        block.clear();
-        for (int m = 0; m < n.molecules; ++m) {
-            KelDbMolecule* mol = CreateKelDbMolecule(name.c_str());
-            AppendMol(mol);
-            block.push_back(mol);
+        createBlock(*this, name, n.molecules, block);
+        for (KelDbMolecule* mol : block) {
             for (int i = 0; i < n.atoms; ++i) {
                 record.Next("an atom line");
                 record.Text(0, "the line number");
                 int at = 1;
-                if (record.Count() == fullAtomLine - 1 && record.IsNumber(1))
+                if (record.Count() == fullAtomLine - 1 &&
+                    native::BlankNameInColumns(record, 1, 3, 8))
                     symbol = native::kBlankAtom;
                 else if (record.Count() == fullAtomLine + 1 && native::NameInColumns(record, 9, symbol))
                     at = 3;
@@ -434,7 +460,8 @@ void KelDbMolCrystal::ReadBdl(FileStream& in) {
                 native::BondFields& bond = bonds.emplace_back();
                 bond.first = record.Int(1, "the first atom number");
                 bond.second = record.Int(2, "the second atom number");
-                if (record.Count() == 3) bond.name = native::kBlankBond;
+                if (record.Count() == 3 && native::BlankTail(record, 5))
+                    bond.name = native::kBlankBond;
                 else record.Symbol(3, "the bond name", bond.name);
             }
             shareBonds(block, bonds);

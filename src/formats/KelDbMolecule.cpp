@@ -27,7 +27,7 @@ DbComp* KelDbMolecule::Copy() const {
     return copy;
 }
 
-DbAtomV* KelDbMolecule::CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+DbAtomV* KelDbMolecule::CreateDbAtomV(const char* name, Vertex3D& position, double mass,
                                       double charge, double radius) {
     return new KelDbAtomV(name, position, mass, charge, radius);
 }

@@ -93,8 +93,7 @@ void WriteAtomLine(LineBuilder& line, FileStream& out, int typeNumber, const DbA
 void ReadAtomLine(TextRecord& record, AtomFields& atom) {
     record.Int(0, "the element type number");
     int at = 1;
-    // A blank name leaves six fields, all numbers, where seven are written.
-    if (record.Count() == 6 && record.IsNumber(1)) atom.symbol = kBlankAtom;
+    if (record.Count() == 6 && BlankNameInColumns(record, 1, 3, 10)) atom.symbol = kBlankAtom;
     else if (record.Count() == 8 && NameInColumns(record, 7, atom.symbol)) at = 3;
     else record.Symbol(at++, "the element symbol", atom.symbol);
     atom.mass = record.Real(at++, "the mass");
@@ -118,6 +117,18 @@ bool NameInColumns(const TextRecord& record, std::size_t column, CString& symbol
     return true;
 }
 
+bool BlankNameInColumns(const TextRecord& record, int next, std::size_t before, int numberWidth) {
+    return record.IsNumber(next) &&
+           textline::BlankName(record, next, before, 1, numberWidth) == kBlankAtom;
+}
+
+bool BlankTail(const TextRecord& record, std::size_t before) {
+    const std::string_view line = record.Line();
+    const std::string_view last = record.Field(record.Count() - 1);
+    const auto end = static_cast<std::size_t>(last.data() - line.data()) + last.size();
+    return line.substr(end) == CString(before, ' ') + kBlankBond;
+}
+
 void AppendAtom(DbAtomVSet& set, const AtomFields& atom, ElementCache& elements) {
     const double radius = elements.Find(atom.symbol).radius;
     set.AppendAtom(set.CreateDbAtomV(atom.symbol.c_str(), Vertex3D(atom.x, atom.y, atom.z),
@@ -132,8 +143,7 @@ void WriteBondLine(LineBuilder& line, FileStream& out, const DbBondV& bond) {
 void ReadBondLine(TextRecord& record, BondFields& bond) {
     bond.first = record.Int(0, "the first atom number");
     bond.second = record.Int(1, "the second atom number");
-    // A blank bond name leaves the two numbers alone on the line.
-    if (record.Count() == 2) bond.name = kBlankBond;
+    if (record.Count() == 2 && BlankTail(record, 3)) bond.name = kBlankBond;
     else record.Symbol(2, "the bond name", bond.name);
 }
 

@@ -76,6 +76,14 @@ void ReadAtomLine(TextRecord& record, AtomFields& atom);
 // when both fields lie inside those columns the name is taken back whole from there, leading
 // blanks included; false when the line is not so.
 bool NameInColumns(const TextRecord& record, std::size_t column, CString& symbol);
+// Whether an atom line one field short is a written atom with a blank name: the blanks
+// before field `next` (a number written "%<numberWidth>" after `before` separator blanks, the
+// four name columns and one blank) hold exactly the four blank name columns. Any other short
+// line is malformed.
+bool BlankNameInColumns(const TextRecord& record, int next, std::size_t before, int numberWidth);
+// Whether a bond line without its name field is a written bond with a blank name: after its
+// last field come exactly `before` separator blanks and the two blank name columns.
+bool BlankTail(const TextRecord& record, std::size_t before);
 // Creates the atom through the set's CreateDbAtomV with the element table's radius and
 // appends it.
 void AppendAtom(DbAtomVSet& set, const AtomFields& atom, ElementCache& elements);

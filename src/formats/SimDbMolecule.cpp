@@ -10,7 +10,7 @@ DbComp* SimDbMolecule::Copy() const {
     return copy;
 }
 
-DbAtomV* SimDbMolecule::CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+DbAtomV* SimDbMolecule::CreateDbAtomV(const char* name, Vertex3D& position, double mass,
                                       double charge, double radius) {
     return new SimDbAtomV(name, position, Vertex3D(0, 0, 0), 0.0, mass, charge, radius);
 }

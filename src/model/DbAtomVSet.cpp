@@ -2,7 +2,7 @@
 
 namespace qrtz {
 
-DbAtomV* DbAtomVSet::CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+DbAtomV* DbAtomVSet::CreateDbAtomV(const char* name, Vertex3D& position, double mass,
                                    double charge, double radius) {
     return new DbAtomV(name, position, mass, charge, radius);
 }

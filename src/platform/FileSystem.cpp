@@ -36,20 +36,6 @@ int writeAll(int fd, const char* data, std::size_t size) {
     return 0;
 }
 
-// Follows symbolic links so that replacing path replaces the file the link points at.
-CString resolveLinks(const CString& path) {
-    CString current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-        CString target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096), '\0');
-        ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
-        if (n <= 0) return current;
-        target.resize(static_cast<std::size_t>(n));
-        current = target[0] == kPathSeparator ? target : JoinPath(folderOf(current), target);
-    }
-    return current;
-}
 
 // Writes content to a fresh temporary file beside path and renames it over path.
 int replaceWith(const CString& path, const char* data, std::size_t size, mode_t mode) {
@@ -73,9 +59,23 @@ mode_t defaultMode() {
 
 } // namespace
 
+CString ResolveLinks(const CString& path) {
+    CString current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        CString target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096), '\0');
+        ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0) return current;
+        target.resize(static_cast<std::size_t>(n));
+        current = target[0] == kPathSeparator ? target : JoinPath(folderOf(current), target);
+    }
+    return current;
+}
+
 int WriteFileAtomically(const CString& path, const CString& content) {
     if (path.empty()) return ENOENT;
-    CString target = resolveLinks(path);
+    CString target = ResolveLinks(path);
     struct stat st {};
     mode_t mode = defaultMode();
     if (::stat(target.c_str(), &st) == 0) {
@@ -126,7 +126,7 @@ int CopyFile(const CString& from, const CString& to, bool failIfExists) {
     if (int error = ReadWholeFile(from, data, 1LL << 30)) return error;
     struct stat st {};
     mode_t mode = ::stat(from.c_str(), &st) == 0 ? (st.st_mode & 0777) : defaultMode();
-    if (!failIfExists) return replaceWith(resolveLinks(to), data.data(), data.size(), mode);
+    if (!failIfExists) return replaceWith(ResolveLinks(to), data.data(), data.size(), mode);
 
     // Create the target exclusively so a file that appears meanwhile is never overwritten;
     // a failed copy removes its own partial target.

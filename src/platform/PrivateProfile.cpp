@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "qrtzdb/platform/FileSystem.h"
+#include "qrtzdb/platform/SettingsLock.h"
 
 namespace qrtz {
 
@@ -174,6 +175,9 @@ int WritePrivateProfileString(const char* section, const char* key, const char* 
     if (key && (entryKey.empty() || entryKey.front() == ';' || entryKey.front() == '['))
         return 0;
 
+    // From the read to the rename, so that a writer of another entry cannot slip in between.
+    SettingsLock lock(fileName);
+    if (!lock.IsHeld()) return 0;
     CString content;
     int error = ReadWholeFile(fileName, content);
     if (error != 0 && error != ENOENT) return 0;

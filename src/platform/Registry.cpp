@@ -10,6 +10,7 @@
 
 #include "qrtzdb/platform/FileSystem.h"
 #include "qrtzdb/platform/Module.h"
+#include "qrtzdb/platform/SettingsLock.h"
 
 namespace qrtz {
 
@@ -139,9 +140,28 @@ std::vector<CString> splitKeyPath(const char* subKey) {
     return parts;
 }
 
+// A root key seen for the first time is a new profile, which always has its "Software" key.
+// The root appears with that key already inside (built aside and renamed into place), so
+// another process never sees a root without it; once the root exists, a missing "Software"
+// was removed on purpose and stays missing.
+void createProfile(const CString& root) {
+    if (hasType(root, true)) return;
+    const CString parent = root.substr(0, root.find_last_of(kPathSeparator));
+    if (CreateDirectories(parent) != 0) return;
+    CString aside = JoinPath(parent, ".new-root-XXXXXX");
+    if (!::mkdtemp(aside.data())) return;
+    const CString software = JoinPath(aside, "Software");
+    if (::mkdir(software.c_str(), 0777) == 0 && ::rename(aside.c_str(), root.c_str()) == 0)
+        return;
+    ::rmdir(software.c_str());  // someone else made the root first
+    ::rmdir(aside.c_str());
+}
+
 CString folderOf(HKEY key) {
-    if (key->rootName) return JoinPath(GetRegistryRoot(), key->rootName);
-    return key->folder;
+    if (!key->rootName) return key->folder;
+    CString root = JoinPath(GetRegistryRoot(), key->rootName);
+    createProfile(root);
+    return root;
 }
 
 CString homeFolder() {
@@ -246,6 +266,8 @@ LSTATUS RegSetValueEx(HKEY key, const char* name, DWORD type, const void* data, 
     if (path.empty()) path = JoinPath(folder, fileName);
     CString content = typeText(type) + "\n";
     if (size > 0) content.append(static_cast<const char*>(data), size);
+    SettingsLock lock(path);
+    if (!lock.IsHeld()) return lock.Error();
     return WriteFileAtomically(path, content);
 }
 
@@ -254,6 +276,8 @@ LSTATUS RegDeleteValue(HKEY key, const char* name) {
     if (!(key->access & KEY_SET_VALUE)) return EACCES;
     CString path = findEntry(folderOf(key), escapeName(name, true), false);
     if (path.empty()) return ENOENT;
+    SettingsLock lock(path);
+    if (!lock.IsHeld()) return lock.Error();
     return ::unlink(path.c_str()) == 0 ? ERROR_SUCCESS : errno;
 }
 

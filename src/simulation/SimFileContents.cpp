@@ -763,6 +763,66 @@ void SimFileContents::ReadStep(CFile64* file, int step) {
     }
 }
 
+int SimFileContents::ReadPositions(CFile64* file, int step, float h[3][3],
+                                  const PositionBuffer& buffer) const {
+    if (m_nHeadSize == 0) throw FsException(1, "no simulation header loaded");
+    if (step < 0 || step > m_nStepCount ||
+        static_cast<std::size_t>(step) > m_frameOffset.size())
+        throw FsException(1, "step " + std::to_string(step) + " is not between 0 and " +
+                                 std::to_string(m_nStepCount));
+    if (step == 0) {
+        const auto N = m_pfX0.size();
+        std::memcpy(h, m_fOrgH, sizeof m_fOrgH);
+        float* out = buffer(static_cast<int>(N));
+        std::copy(m_pfX0.begin(), m_pfX0.end(), out);
+        std::copy(m_pfY0.begin(), m_pfY0.end(), out + N);
+        std::copy(m_pfZ0.begin(), m_pfZ0.end(), out + 2 * N);
+        return static_cast<int>(N);
+    }
+    if (!file) throw FsException(1, "no file to read");
+    const int frame = step - 1;
+    const std::int64_t start = m_frameOffset[static_cast<std::size_t>(frame)];
+    try {
+        SimRecordReader in(file, nullptr);
+        in.SetSwapped(m_swapped);
+        in.SeekTo(start + LeadBytes());
+        // The cell, the counts of an "Sp" frame and the position record's leading length.
+        std::vector<char> head(static_cast<std::size_t>(44 + CountBytes() + 4));
+        const char* p = head.data();
+        in.ReadRaw(head.data(), static_cast<std::int64_t>(head.size()), "frame");
+        if (in.Int(p) != 36 || in.Int(p + 40) != 36)
+            throw FsException(3, frameWhere(frame, start) + ": the cell record changed since the "
+                                                           "header was read");
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) h[r][c] = in.Float(p + 4 + 4 * (3 * c + r));
+        int n = m_nAtomCount;
+        if (m_bSp) {
+            n = in.Int(p + 48);
+            if (n < 0) n = m_nAtomCount;
+        }
+        const std::int64_t at = in.Position() - 4;
+        const std::int64_t length = in.Int(p + head.size() - 4);
+        const std::int64_t n12 = 12 * static_cast<std::int64_t>(n);
+        if (length != n12)
+            throw FsException(3, frameWhere(frame, start) + ": position record at byte " +
+                                     std::to_string(at) + " has length " +
+                                     std::to_string(length) + ", expected " +
+                                     std::to_string(n12));
+        in.Need(n12 + 4, "position record");
+        float* out = buffer(n);
+        in.ReadRaw(out, n12, "position record");
+        if (in.Swapped())
+            for (std::size_t i = 0; i < 3 * static_cast<std::size_t>(n); ++i)
+                out[i] = in.Float(reinterpret_cast<const char*>(out + i));
+        SimRecordReader::CheckTrail("position record", at, n12, in.ReadInt("position record"));
+        return n;
+    } catch (const SimFileEnds& e) {
+        throw FsException(1, frameWhere(frame, start) + ": " + e.message);
+    } catch (const CFileException& e) {
+        throw FsException(1, frameWhere(frame, start) + ": " + e.GetMessage());
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Input file
 

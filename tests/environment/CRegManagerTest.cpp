@@ -85,5 +85,23 @@ TEST_F(CRegManagerTest, OtherRootsAndAMissingSoftwareKey) {
     EXPECT_FALSE(exists(path("registry/HKEY_CURRENT_USER/NoSuchSoftware")));
 }
 
+TEST_F(CRegManagerTest, ANewStoreIsANewUserProfile) {
+    setVar("QRTZ_REGISTRY", path("fresh"));
+    CRegManager reg;
+    EXPECT_EQ(reg.WriteProfileStringA("Sec", "First", "saved"), 1);
+    EXPECT_EQ(reg.GetProfileStringA("Sec", "First", ""), "saved");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Software", KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    // A software key removed from an existing store stays removed: writes fall back to 0.
+    for (const char* sub : {"Software\\Brellix\\Qrtz3.0\\Sec", "Software\\Brellix\\Qrtz3.0",
+                            "Software\\Brellix", "Software"})
+        ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, sub), ERROR_SUCCESS) << sub;
+    EXPECT_EQ(reg.WriteProfileStringA("Sec", "First", "again"), 0);
+    EXPECT_EQ(reg.GetProfileStringA("Sec", "First", "gone"), "gone");
+    EXPECT_FALSE(exists(path("fresh/HKEY_CURRENT_USER/Software")));
+}
+
 } // namespace
 } // namespace qrtz

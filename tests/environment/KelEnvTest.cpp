@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,7 +84,9 @@ TEST_F(KelEnvTest, SystemIniSetsTheSystemFolders) {
     EXPECT_EQ(KelEnv::GetInisDir(1), "MyData");
     EXPECT_EQ(KelEnv::GetDir(2), "/abs/mol");
     EXPECT_EQ(KelEnv::GetDir(3), "C:\\Cry");
-    EXPECT_EQ(KelEnv::GetDir(7), sys_ + "/Template");
+    // A key without a value names the system folder itself.
+    EXPECT_EQ(KelEnv::GetDir(7), sys_ + "/");
+    EXPECT_EQ(KelEnv::iniDir[7], "");
     EXPECT_EQ(KelEnv::GetDir(11), sys_ + "/Polymer");
     EXPECT_EQ(KelEnv::GetDir(12), ".");
     EXPECT_EQ(KelEnv::GetDir(23), ".");
@@ -156,6 +159,7 @@ TEST_F(KelEnvTest, PrivateIniValuesDirectoriesAndLegacyLights) {
     privateIni("data-dir /abs/data\n"
                "molecular-dir  my mols \n"
                "crystal-dir C:\\Cry\n"
+               "analysis-dir   \n"
                "LIGHT_POSITION 1 2 3\nLIGHT_AMBIENT 0.1 0.2 0.3\n"
                "LIGHT_DIFFUSE 0.4 0.5 0.6\nLIGHT_SPECULAR 0.7 0.8 0.9\n"
                "LIGHT_MSPECULAR 0.25 0.5 0.75\nLIGHT_SHININESS 12.5\n"
@@ -167,6 +171,8 @@ TEST_F(KelEnvTest, PrivateIniValuesDirectoriesAndLegacyLights) {
     EXPECT_EQ(KelEnv::GetInisDir(14), "my mols");
     EXPECT_EQ(KelEnv::GetDir(15), "C:\\Cry");
     EXPECT_EQ(KelEnv::GetDir(16), work_ + "/McrDB");
+    EXPECT_EQ(KelEnv::GetDir(18), work_ + "/");
+    EXPECT_EQ(KelEnv::iniDir[18], "");
     EXPECT_EQ(KelEnv::GetDir(22), work_ + "/Polymer");
 
     const LIGHTSRC& src = KelEnv::GetLightSrc(0);
@@ -224,7 +230,7 @@ TEST_F(KelEnvTest, ShippedDefaultsAreWrittenBackUnchanged) {
     EXPECT_EQ(lines[169], "RADIUS_SCALE       0.8000");
 }
 
-TEST_F(KelEnvTest, OddValuesSurviveAReadWriteReadCycle) {
+TEST_F(KelEnvTest, ValuesGoOutInTheirColumnsAndComeBackToFourDecimals) {
     privateIni("molecular-dir rel/mols\n");
     ASSERT_EQ(KelEnv::ReadPrivate(), 1);
     LIGHTSRC odd{1, 1, {0.123457f, -1e-5f, 1234.5678f}, {0.1f, 0.2f, 0.3f},
@@ -243,8 +249,14 @@ TEST_F(KelEnvTest, OddValuesSurviveAReadWriteReadCycle) {
                         "ATOM_C                204      149      114   0.5000  12.0107"),
               lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "DATOM_Xq              255      210      255 1.23456789   1.0000"),
+                        "DATOM_Xq              255      210      255   1.2346   1.0000"),
               lines.end()) << readFile(work_ + "/Qrtz.ini");
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "LIGHTSRC_3_POSITION     0.1235  -0.0000 1234.5677"),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "BOND_PL               255      255        0   0.0000"),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "RADIUS_SCALE       0.7778"), lines.end());
 
     TblAtom::ResetDefaults();
     TblBond::ResetDefaults();
@@ -255,23 +267,27 @@ TEST_F(KelEnvTest, OddValuesSurviveAReadWriteReadCycle) {
     const LIGHTSRC& back = KelEnv::GetLightSrc(3);
     EXPECT_EQ(back.local, 1);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(back.position[i], odd.position[i]) << i;
-        EXPECT_EQ(back.diffuse[i], odd.diffuse[i]) << i;
-        EXPECT_EQ(back.specular[i], odd.specular[i]) << i;
+        EXPECT_NEAR(back.position[i], odd.position[i], 5e-5 * (1 + std::fabs(odd.position[i])));
+        EXPECT_NEAR(back.diffuse[i], odd.diffuse[i], 5e-5) << i;
+        EXPECT_NEAR(back.specular[i], odd.specular[i], 5e-5) << i;
     }
     float s = 0;
     KelEnv::GetLightShininess(s);
-    EXPECT_EQ(s, 0.33333f);
+    EXPECT_EQ(s, 0.3333f);
     EXPECT_EQ(TblAtom::GetMass("C"), 12.0107);
-    EXPECT_EQ(TblAtom::GetRadius("Xq"), 1.23456789);
-    EXPECT_EQ(TblBond::GetWidth("PL"), 0.00001);
-    EXPECT_EQ(TblAtom::GetRadiusScale(), 0.77777);
+    EXPECT_EQ(TblAtom::GetRadius("Xq"), 1.2346);
+    EXPECT_EQ(TblBond::GetWidth("PL"), 0.0);
+    EXPECT_EQ(TblAtom::GetRadiusScale(), 0.7778);
+    // What the file holds comes back unchanged: a second save writes the same bytes.
+    const std::string first = readFile(work_ + "/Qrtz.ini");
+    ASSERT_EQ(KelEnv::WritePrivate(), 1);
+    EXPECT_EQ(readFile(work_ + "/Qrtz.ini"), first);
     EXPECT_EQ(KelEnv::GetSphereSlices(), 7);
     EXPECT_EQ(KelEnv::GetInisDir(14), "rel/mols");
     EXPECT_EQ(KelEnv::GetDir(14), work_ + "/rel/mols");
 }
 
-TEST_F(KelEnvTest, UnknownLinesAreKeptAndHostileLinesAreHarmless) {
+TEST_F(KelEnvTest, UnknownLinesAreKeptFamilyLinesAreUsedUpAndTheFileSettles) {
     std::string content;
     std::vector<std::string> kept;
     for (int i = 0; i < 101; ++i) {
@@ -280,20 +296,18 @@ TEST_F(KelEnvTest, UnknownLinesAreKeptAndHostileLinesAreHarmless) {
         case 0: line = std::string(3000, 'L'); break;                 // longer than any buffer
         case 1: line = std::string("\x01\xff\0bin", 6); break;        // binary bytes
         case 2: line = ""; break;
-        case 3: line = "ATOM_ 1 2 3 4 5"; break;                      // no element name
-        case 4: line = "BOND_ZZ 1 2 3 4"; break;                      // no such bond style
-        case 5: line = "LIGHT_GLOW 1 1 1"; break;
-        case 6: line = "LIGHTSRC_8_STATUS 1"; break;                  // no such source
-        case 7: line = "template-dir Tmpl"; break;                    // a system key only
+        case 3: line = "template-dir Tmpl"; break;                    // a system key only
         default: line = "; note " + std::to_string(i); break;
         }
         content += line + "\n";
         if (i < 100) kept.push_back(line);
-        // Recognised lines between the unknown ones, some of them broken.
-        if (i == 10) content += "ATOM_C\nATOM_N 1 2 x 9 9\nATOM_O 1 2 3 abc 99\n";
+        // Lines of the known families between the unknown ones: broken, or naming nothing
+        // there is; each is used up by its family and never kept.
+        if (i == 10) content += "ATOM_C\nATOM_N 1 2 x 9 9\nATOM_O 1 2 3 abc 99\nATOM_ 1 2 3 4 5\n";
         if (i == 20) content += "SPHERE_SLICES 99999999999\nRADIUS_SCALE 1e999\nLIGHTSRC_2_LOCAL\n";
+        if (i == 30) content += "BOND_ZZ 1 2 3 4\nLIGHT_GLOW 1 1 1\nLIGHTSRC_8_STATUS 1\n";
     }
-    // Ten unknown symbols fill the variable slots; the eleventh has no slot and is kept.
+    // Ten unknown symbols fill the variable slots; the eleventh has no slot and changes nothing.
     for (int i = 0; i < 10; ++i) content += "ATOM_Q" + std::to_string(i) + " 1 1 1 1 1\n";
     content += "ATOM_Zz 1 1 1 1 1\n";
     privateIni(content);
@@ -316,11 +330,19 @@ TEST_F(KelEnvTest, UnknownLinesAreKeptAndHostileLinesAreHarmless) {
     EXPECT_EQ(lines[100].rfind("data-dir", 0), 0u);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "; note 100"), 0);
 
-    // The line without a slot was the 102nd unknown one, so it went as well; with room it stays.
-    privateIni("ATOM_Zz 1 1 1 1 1\n");
+    // A line with no slot is dropped, not kept to come back ahead of the slots' own lines.
+    privateIni("ATOM_Zz 1 1 1 1 1\nBOND_ZZ 1 2 3 4\nfree text\n");
     ASSERT_EQ(KelEnv::ReadPrivate(), 1);
     ASSERT_EQ(KelEnv::garbageCount, 1);
-    EXPECT_EQ(KelEnv::garbage[0], "ATOM_Zz 1 1 1 1 1");
+    EXPECT_EQ(KelEnv::garbage[0], "free text");
+
+    // Another process with a fresh table reads the file and saves it: the bytes stay.
+    ASSERT_EQ(KelEnv::WritePrivate(), 1);
+    const std::string saved = readFile(work_ + "/Qrtz.ini");
+    TblAtom::ResetDefaults();
+    ASSERT_EQ(KelEnv::ReadPrivate(), 1);
+    ASSERT_EQ(KelEnv::WritePrivate(), 1);
+    EXPECT_EQ(readFile(work_ + "/Qrtz.ini"), saved);
 }
 
 TEST_F(KelEnvTest, SetPrivateEnvBuildsTheWorkingArea) {

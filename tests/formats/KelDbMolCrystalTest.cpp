@@ -390,14 +390,31 @@ TEST(KelDbMolCrystal, MalformedInputFailsWithTheLineAndKeepsWhatCameBefore) {
     const std::string bdl = fixture("mixture.bdl");
     KelDbMolCrystal crystal;
 
-    // A counts line promising more molecules than follow: those read stay, nothing more.
-    std::string many = mcr;
-    many.replace(many.find("2      2    200"), 15, "2 2147483647 200");
-    std::string message = readFailure(many, readMcr(crystal));
-    EXPECT_TRUE(mentions(message, "line 13: field 4 (x) is missing"));
-    EXPECT_EQ(crystal.GetMolCount(), 3);
-    EXPECT_EQ(crystal.GetMolAt(2)->GetAtomCount(), 0);
+    // A block's molecules are all made before its atoms are read: a failure in the first
+    // molecule's atoms leaves both molecules of the block, the second still empty.
+    std::string broken = mcr;
+    broken.replace(broken.find("1.0080     0.1500"), 17, "1.0080     x.1500");
+    std::string message = readFailure(broken, readMcr(crystal));
+    EXPECT_TRUE(mentions(message, "line 8: field 4 (x) is not a number"));
+    ASSERT_EQ(crystal.GetMolCount(), 2);
+    EXPECT_EQ(crystal.GetMolAt(0)->GetAtomCount(), 1);
+    EXPECT_EQ(crystal.GetMolAt(1)->GetAtomCount(), 0);
+    EXPECT_EQ(crystal.GetMolAt(1)->GetName(), "H2O");
     EXPECT_EQ(crystal.GetMolTypeCount(), 0);
+
+    // More molecules than the rest of the input can hold are refused before any is made.
+    std::string many = mcr;
+    many.replace(many.find("2      2    200"), 15, "2     40    200");
+    message = readFailure(many, readMcr(crystal));
+    EXPECT_TRUE(mentions(message, "line 6: 40 molecules of 3 atoms need 120 atom lines, more "
+                                  "than the"));
+    EXPECT_EQ(crystal.GetMolCount(), 0);
+    many.replace(many.find("2     40    200"), 15, "2 2147483647 200");
+    EXPECT_TRUE(mentions(readFailure(many, readMcr(crystal)), "line 6: 2147483647 molecules"));
+    EXPECT_EQ(crystal.GetMolCount(), 0);
+    many.replace(many.find("H2O                   3"), 23, "H2O 2147483647");
+    EXPECT_TRUE(mentions(readFailure(many, readMcr(crystal)),
+                         "line 6: 2147483647 molecules of 2147483647 atoms need"));
 
     // A group of more atoms than a molecule can count, and empty molecules sharing bonds.
     std::string group = mcr;
@@ -422,12 +439,30 @@ TEST(KelDbMolCrystal, MalformedInputFailsWithTheLineAndKeepsWhatCameBefore) {
     shortAtom.erase(cut, shortAtom.find('\n', cut) - cut);
     message = readFailure(shortAtom, readBdl(crystal));
     EXPECT_TRUE(mentions(message, "line 6: field 4 (x) is missing"));
+    ASSERT_EQ(crystal.GetMolCount(), 2);
     EXPECT_EQ(crystal.GetMolAt(0)->GetAtomCount(), 1);
+    EXPECT_EQ(crystal.GetMolAt(1)->GetAtomCount(), 0);
 
     std::string hugeBundle = firstLines(bdl, 4);
     hugeBundle.replace(hugeBundle.find("2    3    2"), 11, "2000000 3000 2");
     EXPECT_TRUE(mentions(readFailure(hugeBundle, readBdl(crystal)),
-                         "line 5: the input ends where an atom line should be"));
+                         "line 4: 2000000 molecules of 3000 atoms need"));
+    EXPECT_EQ(crystal.GetMolCount(), 0);
+
+    // An atom line without its name, or a bond line without its name, is not a blank name:
+    // the writer keeps a blank name's columns.
+    std::string noName = fixture("mixture-mode1.bdl");
+    noName.replace(noName.find("000003    2   1"), 15, "000003    2");  // no mass column
+    for (const char* mass : {"  15.9994", "    1.008", "   39.948"})
+        for (std::size_t at; (at = noName.find(mass)) != std::string::npos;) noName.erase(at, 9);
+    noName.replace(noName.find("000007   H      0.4238"), 22, "000007   0.4238");
+    EXPECT_TRUE(mentions(readFailure(noName, readBdl(crystal)), "line 7: field 6 (z) is missing"));
+    EXPECT_EQ(crystal.GetMolAt(0)->GetAtomCount(), 2);
+    std::string noBondName = bdl;
+    noBondName.replace(noBondName.find("000012       1         3     1 "), 31,
+                       "000012       1         3");
+    EXPECT_TRUE(mentions(readFailure(noBondName, readBdl(crystal)), "line 12: field 4"));
+    EXPECT_EQ(crystal.GetMolAt(0)->GetBondCount(), 0);
 
     EXPECT_GT(testing::tortureRead(mcr, readMcr(crystal)), 100);
     EXPECT_GT(testing::tortureRead(bdl, readBdl(crystal)), 100);

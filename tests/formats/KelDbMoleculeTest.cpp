@@ -130,6 +130,40 @@ TEST(KelDbMolecule, ReadsBackWhatItWrites) {
     EXPECT_NE(dynamic_cast<KelDbAtomV*>(kel->GetAtomAt(0)), nullptr);
 }
 
+// A host's own atom and molecule classes; the molecule overrides the atom slot with exactly its
+// declared signature.
+struct HostAtom : KelDbAtomV {
+    using KelDbAtomV::KelDbAtomV;
+};
+struct HostMolecule : KelDbMolecule {
+    using KelDbMolecule::KelDbMolecule;
+    DbAtomV* CreateDbAtomV(const char* name, Vertex3D& position, double mass, double charge,
+                           double radius) override {
+        return new HostAtom(name, position, mass, charge, radius);
+    }
+};
+struct HostCrystal : KelDbMolCrystal {
+    KelDbMolecule* CreateKelDbMolecule(const char* name) override { return new HostMolecule(name); }
+};
+
+TEST(KelDbMolecule, ReadersMakeAtomsThroughTheHostsOverride) {
+    HostMolecule mol;
+    readText(fixture("h2o2.mol"), readMol(mol));
+    ASSERT_EQ(mol.GetAtomCount(), 4);
+    for (POSITION pos = mol.GetAtomHeadPosition(); pos;)
+        EXPECT_NE(dynamic_cast<HostAtom*>(mol.GetAtomNext(pos)), nullptr);
+
+    HostCrystal crystal;
+    readText(fixture("mixture.mcr"), [&](FileStream& in) { crystal.ReadMcrdb(in); });
+    ASSERT_EQ(crystal.GetMolCount(), 3);
+    for (POSITION pos = crystal.GetMolHeadPosition(); pos;) {
+        const DbMolecule* member = crystal.GetMolNext(pos);
+        ASSERT_GT(member->GetAtomCount(), 0);
+        for (POSITION at = member->GetAtomHeadPosition(); at;)
+            EXPECT_NE(dynamic_cast<const HostAtom*>(member->GetAtomNext(at)), nullptr);
+    }
+}
+
 TEST(KelDbMolecule, BlankNamesReadBackAsWritten) {
     KelDbMolecule mol;  // sixteen blanks
     mol.AppendAtom(mol.CreateDbAtomV("    ", {0.5, 0, 0}, 4.0, 0.25, 0));
@@ -211,6 +245,17 @@ TEST(KelDbMolecule, MalformedInputFailsWithTheLineAndKeepsWhatCameBefore) {
     EXPECT_TRUE(mentions(message, "line 9: the input ends where an atom line should be"));
     EXPECT_EQ(mol.GetAtomCount(), 2);
 
+    // Six fields where seven are written, or a bond line that stops after its atom numbers,
+    // is not a blank name: a written blank name keeps its blank columns.
+    std::string noName = good;
+    noName.replace(noName.find("   2   H        1.0079"), 22, "   2 1.0079");
+    EXPECT_TRUE(mentions(readFailure(noName, readMol(mol)), "line 9: field 7"));
+    EXPECT_EQ(mol.GetAtomCount(), 2);
+    std::string noBondName = good;
+    noBondName.replace(noBondName.find("   2      4   1 "), 16, "   2      4");
+    EXPECT_TRUE(mentions(readFailure(noBondName, readMol(mol)), "line 13: field 3"));
+    EXPECT_EQ(mol.GetBondCount(), 2);
+
     std::string negative = good;
     negative.replace(negative.find("   4      3"), 11, "  -4      3");
     EXPECT_TRUE(mentions(readFailure(negative, readMol(mol)), "line 6: a count is negative"));
@@ -241,11 +286,17 @@ TEST(KelDbAtomV, RecordsRoundTrip) {
     EXPECT_EQ(back.radius, radiusOf("C"));
     EXPECT_EQ(back.flag, 2);  // the record holds no flag
 
-    // A blank name leaves five numbers; a long symbol is cut to four bytes.
-    readText("     1.0000     2.0000     3.0000     4.0000     5.0000\n",
-             [&](FileStream& in) { back.ReadAtom(in); });
+    // A blank name leaves five numbers in the writer's columns; five numbers elsewhere are a
+    // record without its name. A long symbol is cut to four bytes.
+    const std::string blank = written([](FileStream& out) {
+        KelDbAtomV("    ", {2, 3, 4}, 1.0, 5.0, 0).WriteAtom(out);
+    });
+    readText(blank, [&](FileStream& in) { back.ReadAtom(in); });
     EXPECT_EQ(back.GetName(), "    ");
     EXPECT_EQ(back.charge, 5.0);
+    EXPECT_TRUE(mentions(readFailure("     1.0000     2.0000     3.0000     4.0000     5.0000\n",
+                                     [&](FileStream& in) { back.ReadAtom(in); }),
+                         "line 1: field 6 (the partial charge) is missing"));
     readText("Carbon 1 2 3 4 5", [&](FileStream& in) { back.ReadAtom(in); });
     EXPECT_EQ(back.GetName(), "Carb");
 

@@ -57,9 +57,12 @@ TEST_F(RegistryTest, ValuesAreFilesWithTypeAndDataInKeyFolders) {
 
 TEST_F(RegistryTest, AccessRightsAreHonoured) {
     HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", KEY_READ, &key), ENOENT);
-    EXPECT_EQ(key, nullptr);
     EXPECT_FALSE(exists(path("registry")));
+    // A new store is a new profile: its software key is there from the start.
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Nothing", KEY_READ, &key), ENOENT);
+    EXPECT_EQ(key, nullptr);
 
     ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software", KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);

@@ -358,6 +358,67 @@ TEST(SimFileContents, StepsLoadStraightFromTheIndex) {
     }
 }
 
+TEST(SimFileContents, PositionsReadAloneMatchTheLoadedSteps) {
+    for (const Layout& layout : {kLayouts[1], kLayouts[4]}) {
+        for (bool swap : {false, true}) {
+            SCOPED_TRACE(std::string(layout.name) + (swap ? " swapped" : ""));
+            SimFileDef d = System(layout, 4, swap);
+            if (d.Sp()) d.frames[1].atomCount = 6, d.frames[1].molCounts = {2, 0};
+            TempFile file(WriteSimFile(d));
+            CFile64 in(file.path.c_str(), CFile::modeRead);
+            Contents sim;
+            sim.ReadHead(&in);
+            sim.ReadStep(&in, 3);
+            std::vector<float> xyz;
+            auto buffer = [&xyz](int atoms) {
+                xyz.assign(3 * static_cast<std::size_t>(atoms), -9.0f);
+                return xyz.data();
+            };
+            for (int step : {4, 0, 2, 1}) {
+                float h[3][3];
+                const int n = sim.ReadPositions(&in, step, h, buffer);
+                Contents loaded;
+                loaded.ReadHead(&in);
+                loaded.ReadStep(&in, step);
+                ASSERT_EQ(n, loaded.m_nCurAtomCount);
+                ASSERT_EQ(xyz.size(), 3 * static_cast<std::size_t>(n));
+                const auto N = static_cast<std::ptrdiff_t>(n);
+                EXPECT_TRUE(std::equal(xyz.begin(), xyz.begin() + N, loaded.m_pfX.begin()));
+                EXPECT_TRUE(std::equal(xyz.begin() + 2 * N, xyz.end(), loaded.m_pfZ.begin()));
+                EXPECT_EQ(std::memcmp(h, loaded.m_fH, sizeof h), 0);
+            }
+            // The loaded step is left alone.
+            EXPECT_EQ(sim.m_nCurStep, 3);
+            EXPECT_EQ(sim.m_pfZ[0], d.frames[2].z[0]);
+            float h[3][3];
+            EXPECT_THROW(sim.ReadPositions(&in, 5, h, buffer), FsException);
+            EXPECT_THROW(sim.ReadPositions(&in, -1, h, buffer), FsException);
+        }
+    }
+    // A file cut after its header was read: the frame is no longer there.
+    const SimFileDef d = System(kLayouts[1], 3);
+    const std::string bytes = WriteSimFile(d);
+    TempFile file(bytes);
+    CFile64 in(file.path.c_str(), CFile::modeRead);
+    Contents sim;
+    sim.ReadHead(&in);
+    file.Write(bytes.substr(0, bytes.size() - 200));  // into the last position record
+    std::vector<float> xyz;
+    auto buffer = [&xyz](int atoms) {
+        xyz.resize(3 * static_cast<std::size_t>(atoms));
+        return xyz.data();
+    };
+    float h[3][3];
+    EXPECT_EQ(sim.ReadPositions(&in, 2, h, buffer), 9);
+    try {
+        sim.ReadPositions(&in, 3, h, buffer);
+        ADD_FAILURE() << "read a frame the file no longer holds";
+    } catch (const FsException& e) {
+        EXPECT_EQ(e.code, 1);
+        EXPECT_NE(e.Message().find("frame 3"), std::string::npos) << e.Message();
+    }
+}
+
 TEST(SimFileContents, VariablePopulationFrames) {
     SimFileDef d = System(kLayouts[4], 5);
     d.frames[0].atomCount = -1;           // all atoms

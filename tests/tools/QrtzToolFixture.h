@@ -37,13 +37,17 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
-    // Runs qrtz with a home, settings store, clipboard and installation of its own below dir.
+    // The shell command that runs qrtz with a home, settings store, clipboard and installation
+    // of its own below dir.
+    std::string command(const std::string& args) const {
+        return "QRTZ_CLIPBOARD='" + dir + "/store' HOME='" + dir + "/home' QRTZ_REGISTRY='" +
+               dir + "/registry' QRTZ_SYSTEM_DIR='" QRTZ_SYSTEM_DATA_DIR "' " + QRTZ_TOOL_PATH +
+               " " + args;
+    }
+
     Outcome qrtz(const std::string& args) {
         const std::string err = dir + "/stderr";
-        const std::string cmd = "QRTZ_CLIPBOARD='" + dir + "/store' HOME='" + dir +
-                                "/home' QRTZ_REGISTRY='" + dir +
-                                "/registry' QRTZ_SYSTEM_DIR='" QRTZ_SYSTEM_DATA_DIR "' " +
-                                QRTZ_TOOL_PATH + " " + args + " 2>" + err;
+        const std::string cmd = command(args) + " 2>" + err;
         Outcome run{-1, "", ""};
         FILE* pipe = popen(cmd.c_str(), "r");
         char buf[4096];

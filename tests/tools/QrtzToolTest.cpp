@@ -1,6 +1,14 @@
 // qrtz end to end: the executable is run as a user would run it.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
 #include "tools/QrtzToolFixture.h"
 
 #ifdef QRTZ_TOOL_PATH
@@ -155,6 +163,52 @@ TEST_F(QrtzTool, EnvKeepsElementStylesInTheWorkingArea) {
     EXPECT_NE(show.out.find("\"status\":\"ok\""), std::string::npos) << show.out;
     EXPECT_EQ(qrtz("env element Xq").status, 1);
     EXPECT_EQ(qrtz("env element Ar --color 300,0,0").status, 2);
+}
+
+TEST_F(QrtzTool, TwentyElementChangesAtOnceAreAllKept) {
+    ASSERT_EQ(qrtz("env init " + path("work")).status, 0);
+    const char* symbols[] = {"H", "He", "Li", "Be", "B",  "C",  "N", "O",  "F", "Ne",
+                             "Na", "Mg", "Al", "Si", "P", "S", "Cl", "Ar", "K", "Ca"};
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < 20; ++i) {
+        const std::string cmd = command("env element " + std::string(symbols[i]) +
+                                        " --color 1,2," + std::to_string(100 + i)) +
+                                " >/dev/null 2>&1";
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(gate[1]);
+            char byte;
+            while (::read(gate[0], &byte, 1) < 0 && errno == EINTR) {}  // all start together
+            const int status = std::system(cmd.c_str());
+            ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
+        }
+        children.push_back(child);
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    // Bounded: a child still running after a minute is killed and counts as failed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (pid_t child : children) {
+        int status = 0;
+        while (::waitpid(child, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) ::kill(child, SIGKILL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << child;
+    }
+
+    std::map<std::string, int> blue;
+    std::istringstream lines(slurp(path("work/Qrtz.ini")));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string key;
+        int r = 0, g = 0, b = 0;
+        if (fields >> key >> r >> g >> b && key.rfind("ATOM_", 0) == 0) blue[key.substr(5)] = b;
+    }
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(blue[symbols[i]], 100 + i) << symbols[i];
 }
 
 } // namespace

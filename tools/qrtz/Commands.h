@@ -26,11 +26,22 @@ void AddZmatCommand(CLI::App& app);
 void AddBuildCommands(CLI::App& app);
 void AddEnvCommands(CLI::App& app);
 void AddSimCommands(CLI::App& app);
+// qrtz sim export, added to the sim family by AddSimCommands.
+void AddSimExportCommand(CLI::App& sim);
 void AddClipCommands(CLI::App& app);
+void AddViewCommand(CLI::App& app);
+// `qrtz sim plot`, added to the sim command.
+void AddSimPlotCommand(CLI::App& sim);
 
 // What `qrtz sim info` shows of a simulation result file; `qrtz info` shows the same for one.
 class Report;
 Report SimulationReport(const std::string& path);
 bool IsSimulationPath(const std::string& path);
+
+// What `qrtz info` shows of one structure of a file (record: its 1-based number in an SD file).
+struct FileFormat;
+struct Structure;
+Report StructureReport(const std::string& path, const FileFormat& format, Structure& structure,
+                       int record);
 
 } // namespace qrtz::tool

@@ -1,6 +1,7 @@
 // qrtz env: where the installation and the user's working area live, and the element styles.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "Report.h"
 #include "qrtzdb/environment/KelEnv.h"
 #include "qrtzdb/environment/TblAtom.h"
+#include "qrtzdb/platform/SettingsLock.h"
 
 namespace qrtz::tool {
 
@@ -94,15 +96,22 @@ struct ElementOptions {
 };
 
 void element(const ElementOptions& o) {
+    const bool change = !o.color.empty() || o.radius >= 0 || o.mass >= 0;
+    CString dir, ini;
+    KelEnv::GetPrivateEnv(dir, ini);
+    // A change holds the settings lock from the read to the write, so that other processes
+    // changing other elements at the same time lose nothing.
+    std::optional<SettingsLock> lock;
+    if (change) {
+        if (ini.empty())
+            throw ToolError("no working area is registered; create one with 'qrtz env init DIR'");
+        lock.emplace(ini);
+        if (!lock->IsHeld()) throw ToolError(lock->ErrorText());
+    }
     KelEnv::Read();
     const int row = TblAtom::FindIndex(o.symbol.c_str());
     if (row < 0) throw ToolError("unknown element '" + o.symbol + "'");
-    const bool change = !o.color.empty() || o.radius >= 0 || o.mass >= 0;
     if (change) {
-        CString dir, ini;
-        KelEnv::GetPrivateEnv(dir, ini);
-        if (ini.empty())
-            throw ToolError("no working area is registered; create one with 'qrtz env init DIR'");
         if (!o.color.empty())
             TblAtom::SetColor(row, Color4V(o.color[0], o.color[1], o.color[2], 255));
         if (o.radius >= 0) TblAtom::SetRadius(row, o.radius);

@@ -139,17 +139,7 @@ void describe(const std::string& path, const ReadOptions& options, Printer& prin
     }
     const FileFormat& format = FormatOf(path, options);
     auto report = [&](Structure& s, int record) {
-        Report r;
-        r.Add("file", path);
-        if (format.records) r.Add("record", record);
-        r.Add("kind", KindName(format.kind));
-        r.Add("format", format.name);
-        switch (s.kind) {
-        case Kind::molecule: describeMolecule(*s.molecule, r); break;
-        case Kind::crystal: describeCrystal(*s.crystal, r); break;
-        case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
-        }
-        printer.Print(r);
+        printer.Print(StructureReport(path, format, s, record));
     };
     ForEachStructure(path, format.kind, options, SdRecordReader::SKIP, report,
                      [](const FsException& e, int, int) {
@@ -159,6 +149,20 @@ void describe(const std::string& path, const ReadOptions& options, Printer& prin
 }
 
 } // namespace
+
+Report StructureReport(const std::string& path, const FileFormat& format, Structure& s, int record) {
+    Report r;
+    r.Add("file", path);
+    if (format.records) r.Add("record", record);
+    r.Add("kind", KindName(format.kind));
+    r.Add("format", format.name);
+    switch (s.kind) {
+    case Kind::molecule: describeMolecule(*s.molecule, r); break;
+    case Kind::crystal: describeCrystal(*s.crystal, r); break;
+    case Kind::molCrystal: describeMolCrystal(*s.molCrystal, r); break;
+    }
+    return r;
+}
 
 void AddInfoCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("info", "Show what structure files hold: kind, name, counts, "

@@ -245,6 +245,9 @@ void AddSimCommands(CLI::App& app) {
     tr->add_option("--wrap", to->wrap, "Axes along which paths are put back into the cell, e.g. xyz");
     tr->add_option("-o,--output", to->output, "Output CSV file")->required();
     tr->callback([to] { trajectory(*to); });
+
+    AddSimPlotCommand(*sim);
+    AddSimExportCommand(*sim);
 }
 
 } // namespace qrtz::tool

@@ -246,6 +246,20 @@ void WithOutput(const std::string& path, const std::function<void(FileStream&)>&
     }
 }
 
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    const std::string temp = path + ".tmp" + std::to_string(::getpid());
+    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    if (!file) throw ToolError(path + ": " + std::strerror(errno));
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::string why = std::strerror(errno);
+        std::remove(temp.c_str());
+        throw ToolError(path + ": " + why);
+    }
+}
+
 std::vector<Structure> ReadStructures(const std::string& path, const ReadOptions& options) {
     const FileFormat& format = FormatOf(path, options);
     std::vector<Structure> one;

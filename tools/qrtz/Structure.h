@@ -94,5 +94,7 @@ void WriteStructures(std::vector<Structure>& structures, const std::string& path
 // Opens path and runs body over a stream on it; errors name the file.
 void WithInput(const std::string& path, const std::function<void(FileStream&)>& body);
 void WithOutput(const std::string& path, const std::function<void(FileStream&)>& body);
+// Writes bytes as the whole of path, through a temporary file like WithOutput.
+void WriteWholeFile(const std::string& path, const std::string& bytes);
 
 } // namespace qrtz::tool

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     qrtz::tool::AddEnvCommands(app);
     qrtz::tool::AddSimCommands(app);
     qrtz::tool::AddClipCommands(app);
+    qrtz::tool::AddViewCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -76,6 +76,9 @@ public:
     // line and stays valid until the next ReadLine. Null at the end of the input.
     const char* ReadLine();
     std::string_view CurrentLine() const { return m_line; }
+    // Bytes of input after the current line, where the input can tell (a regular file, a
+    // seekable stream, a memory block); -1 where it cannot (a pipe). Readers bound counts by it.
+    long long BytesLeft() const;
 
     // The next token of the current line: a view into it, valid until the next ReadLine.
     std::string_view ReadToken();

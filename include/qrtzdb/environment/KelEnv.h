@@ -14,10 +14,13 @@
 // a directory value is absolute when it is a drive path ("X:\...") or begins with '/'.
 //
 // Reading is forgiving: lines of any length are read whole, numbers that do not parse leave
-// the setting as it was, colour components are limited to 0..255, and lines this version does
-// not understand (the first 100) are kept and written back first, so nothing the user set is
-// lost. That includes element lines for which no variable slot is left and bond lines for
-// unknown codes. Every write replaces its file atomically.
+// the setting as it was, colour components are limited to 0..255, and lines of no known key
+// family (the first 100) are kept and written back first. An "ATOM_", "DATOM_", "BOND_",
+// "LIGHT_" or "LIGHTSRC_" line is always taken by its family, even when it changes nothing
+// (no variable element slot left, an unknown bond style or light), so that a file settles
+// after one save. Values are written in their fixed columns ("%8.4f": four decimals). A
+// directory key with an empty value names the base folder itself. Every write replaces its
+// file atomically under the file's settings lock (platform/SettingsLock.h).
 #include "qrtzdb/platform/CFile.h"
 #include "qrtzdb/platform/CString.h"
 
@@ -106,6 +109,10 @@ public:
     // baseDir ends with the separator; outPath and outStatus receive the file read.
     static int ReadPrivate(const CString& baseDir, const CString& iniPath, CString& outPath,
                            CFileStatus& outStatus);
+    // Writes under the settings lock of "Qrtz.ini" (platform/SettingsLock.h); 0 when the lock
+    // is not had in time. A host that reads, changes and writes the settings holds a
+    // SettingsLock on the same file from before its Read() until after this, so no other
+    // process's change falls between.
     static int WritePrivate();
     // 1 when "Qrtz.ini" changed on disk since it was last read or written here.
     static int IsModified();

@@ -11,10 +11,14 @@ namespace qrtz {
 // per molecule type carries the atoms of every molecule of the type and the bonds of the first.
 //
 // Readers create molecules through CreateKelDbMolecule and their atoms and bonds through the
-// molecule's own CreateDbAtomV and CreateDbBondV, as their lines arrive: nothing is set aside
-// from a count, so a count the input cannot hold ends at the end of the input. Malformed or
-// missing input throws FsException(1) naming the line; the molecules read before stay
-// (the last possibly incomplete) and the molecule type list is then not rebuilt.
+// molecule's own CreateDbAtomV and CreateDbBondV. A block's molecules are all created and
+// appended before its first atom line is read; a molecule count that the rest of the input
+// cannot hold (each molecule needs its atom lines) is refused first with FsException(1), none
+// of the block's molecules made. Malformed or missing input throws FsException(1) naming the
+// line; the molecules created stay (those of the failing block possibly without all their
+// atoms or bonds) and the molecule type list is then not rebuilt. An atom line one field
+// short, or a bond line without its name, is malformed, unless it is the writer's own line for
+// a blank name, which keeps the name's blank columns.
 class KelDbMolCrystal : public DbMolCrystal {
 public:
     // The header lines a new molecular crystal writes.

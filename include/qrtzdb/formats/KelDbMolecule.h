@@ -42,7 +42,8 @@ public:
     KelDbMolecule& operator=(const KelDbMolecule& other);
 
     DbComp* Copy() const override;
-    DbAtomV* CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+    using DbAtomVSet::CreateDbAtomV;
+    DbAtomV* CreateDbAtomV(const char* name, Vertex3D& position, double mass,
                            double charge, double radius) override;
 
     // Puts the Sp block back to its defaults.

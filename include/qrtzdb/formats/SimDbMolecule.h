@@ -19,7 +19,8 @@ public:
 
     DbComp* Copy() const override;
     // A SimDbAtomV at rest with no energies.
-    DbAtomV* CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+    using DbAtomVSet::CreateDbAtomV;
+    DbAtomV* CreateDbAtomV(const char* name, Vertex3D& position, double mass,
                            double charge, double radius) override;
 };
 

@@ -11,9 +11,17 @@ public:
     ~DbAtomVSet() override = default;
 
     // Makes a new atom of the set's own atom class without appending it. Readers create atoms
-    // only through this, so derived sets receive their own atom class.
-    virtual DbAtomV* CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+    // only through this, so derived sets receive their own atom class. Hosts override this
+    // slot, with this exact signature.
+    virtual DbAtomV* CreateDbAtomV(const char* name, Vertex3D& position, double mass,
                                    double charge, double radius);
+    // For a position that is a temporary or const: goes through the slot above with a copy.
+    // Derived sets that override the slot bring this back with a using-declaration.
+    DbAtomV* CreateDbAtomV(const char* name, const Vertex3D& position, double mass,
+                           double charge, double radius) {
+        Vertex3D copy = position;
+        return CreateDbAtomV(name, copy, mass, charge, radius);
+    }
 
     QRTZ_TYPED_SET_OPERATIONS(DbAtomVSet, DbAtomV, Atom)
 

@@ -10,6 +10,9 @@ namespace qrtz {
 // The error a copy reports when the target exists and the caller asked not to overwrite it.
 inline constexpr int kErrorFileExists = EEXIST;
 
+// path with its symbolic links followed, as far as they lead (at most 40 hops).
+CString ResolveLinks(const CString& path);
+
 // Replaces path with content: written to a temporary file in the same folder, flushed to disk
 // and renamed over the old file, so readers see the old or the new file, never a half-written
 // one. A symbolic link is followed and its target replaced; an existing file keeps its mode.

@@ -9,7 +9,9 @@
 // type name on the first line ("REG_SZ", "REG_DWORD", ...) and then the data bytes unchanged.
 // Bytes that a file name cannot hold ('/', '%', control bytes, a leading '.' or '=') are written
 // as %XX. Key and value names match without regard to ASCII case, as on Windows. Every value is
-// written to a temporary file and renamed into place.
+// written to a temporary file and renamed into place, under the value file's SettingsLock (a
+// hidden ".=name.lock" beside it). A root key seen for the first time is a new user profile:
+// it comes with its "Software" key.
 //
 // Results are ERROR_SUCCESS (0) or an errno value: ENOENT for a missing key or value, EACCES
 // for a change through a handle opened without the right to make it, ERROR_MORE_DATA when the

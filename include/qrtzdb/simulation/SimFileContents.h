@@ -68,6 +68,22 @@ public:
     // holds the frame; FsException(3) when the frame's coordinate records have the wrong length.
     void ReadStep(CFile64* file, int step);
 
+    // Where ReadPositions puts a step's positions: called once the step's atom count is known,
+    // it returns room for 3 × atoms floats.
+    using PositionBuffer = std::function<float*(int atoms)>;
+
+    // Reads the cell and positions of step 0 (the header's initial structure) or of recorded
+    // frame step (1 to m_nStepCount) through the frame index: one seek and two reads, nothing
+    // else of the frame, the positions straight into the caller's buffer, so frames come in
+    // any order at the speed the file delivers them. Fills h with the step's cell (H[row]
+    // [column], columns the cell vectors) and the buffer with every x, then every y, then every
+    // z: fractional coordinates as the file holds them (centred on 0). Returns the atom count
+    // (0 for a frame without atoms). The loaded step, its counts and the molecular crystal stay
+    // as they are. Throws FsException(1) without a loaded header, for a step outside 0 to
+    // m_nStepCount and when the file no longer holds the frame; FsException(3) when its cell
+    // or position record has the wrong length.
+    int ReadPositions(CFile64* file, int step, float h[3][3], const PositionBuffer& buffer) const;
+
     // Reads the per-atom flag and the two vectors of each atom from the simulator's input file,
     // from its start. Throws FsException(3) for an input file older than version 2 or one that
     // differs in both atom and type count, FsException(1) for counts the file cannot hold.
