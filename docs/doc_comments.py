@@ -67,6 +67,7 @@ SPECIAL = [
 ]
 
 
+USING = re.compile(r'^\s*using\s+(\w+)::(\w+)\s*;\s*$')
 DESTRUCTOR = re.compile(r'^\s*(virtual\s+)?~')
 
 
@@ -135,6 +136,12 @@ def main():
     documented = [n > 0 and bool(COMMENT.match(lines[n - 1])) for n in range(len(lines))]
     lines = group_runs(lines)
     for n, line in enumerate(lines):
+        # A using-declaration that brings a base's overloads in would list them twice; the base
+        # documents them.
+        using = USING.match(line)
+        if using and using.group(1) != using.group(2):
+            lines[n] = ''
+            continue
         text = special(line)
         if text and not documented[n]:
             lines[n] = line[:indent(line)] + f'/** {text} */ ' + line[indent(line):]

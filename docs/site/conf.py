@@ -42,3 +42,10 @@ def setup(app):
             script.write_text(text.replace('import Gumshoe from "./gumshoe-patched.js";\n', ''))
 
     app.connect('build-finished', drop_import)
+
+    # The module's signatures in docstrings hold a bare * (keyword-only marker), which reST
+    # would take for the start of an emphasis.
+    def escape_star(app, what, name, obj, options, lines):
+        lines[:] = [line.replace(' *,', ' \\*,') for line in lines]
+
+    app.connect('autodoc-process-docstring', escape_star)
