@@ -8,7 +8,7 @@ FUZZ    ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build test demo bench asan install consumer python fuzz fuzz-build fuzz-replay fuzz-seeds clean
+.PHONY: all setup build test docs demo bench asan install consumer python fuzz fuzz-build fuzz-replay fuzz-seeds clean
 
 all: build
 
@@ -17,7 +17,7 @@ all: build
 SETUP = ./scripts/setup.sh
 
 setup:
-	@$(SETUP) build test
+	@$(SETUP) build test docs
 
 # The generated Makefile, not the cache, marks a finished configure: a failed one leaves a cache.
 $(BUILD)/Makefile:
@@ -28,10 +28,18 @@ build: $(BUILD)/Makefile
 	@$(SETUP) build
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Configure, build and run every test.
+# Configure, build and run every test; the tests build the documentation site too.
 test: build
-	@$(SETUP) test
+	@$(SETUP) test docs
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The documentation site into $(BUILD)/docs/: the guide, the file formats, the qrtz tool, the
+# C++ reference from the headers and the Python reference from the built module. Doxygen and
+# Sphinx warnings are errors.
+docs: $(BUILD)/Makefile
+	@$(SETUP) build docs
+	cmake --build $(BUILD) -j $(JOBS) --target qrtz python
+	./docs/build.sh $(BUILD) $(BUILD)/docs
 
 # The Python package qrtzdb, importable from $(BUILD)/python by Debian's /usr/bin/python3.
 python: $(BUILD)/Makefile

@@ -8,6 +8,7 @@
 
 namespace qrtz {
 
+// Reads numbers of either byte order from a file (see above).
 class CEndianFile {
 public:
     // Tells whether a first 32-bit integer, taken in one byte order, is a value the file can
@@ -31,9 +32,11 @@ public:
     void Read(float* buffer, unsigned int bytes);
     void Read(double* buffer, unsigned int bytes);
 
+    // Sets the byte order by hand; IsSwapped tells the one in use.
     void SetSwapped(bool swapped);
     bool IsSwapped() const { return m_swapped; }
 
+    // The file read.
     CFile* GetFile() const { return m_file; }
 
 private:
@@ -48,9 +51,11 @@ private:
 // The same reader over a 64-bit file, which the simulation readers seek by 64-bit offsets.
 class CEndianFile64 : public CEndianFile {
 public:
+    // A reader of file; probe decides the byte order from the first integer read.
     explicit CEndianFile64(CFile64* file, Probe probe = &IsFirstRecordLength)
         : CEndianFile(file, probe) {}
 
+    // The file read.
     CFile64* GetFile() const { return static_cast<CFile64*>(CEndianFile::GetFile()); }
 };
 

@@ -4,6 +4,7 @@
 
 namespace qrtz {
 
+// Numeric helpers (see above); every member is static.
 class Calc {
 public:
     // Absolute tolerance of Neighbor.

@@ -3,6 +3,7 @@
 
 namespace qrtz {
 
+// Folders and links (see above); every member is static.
 class DirManager {
 public:
     // Creates path and every missing parent. Non-zero on success, also when the directory was

@@ -25,20 +25,25 @@ namespace qrtz {
 // terminator. position is the offset of the next line and advances as the stream works; the
 // block ends at size, and nothing is ever read or written outside [address, address + size).
 struct MdlCbStr {
+    // A block of size bytes at address; null address gives an empty block.
     MdlCbStr(void* address_, std::uint32_t size_)
         : address(static_cast<unsigned char*>(address_)), size(address_ ? size_ : 0) {}
 
+    // The offset of the next line.
     std::uint32_t position = 0;
+    // The block and its size in bytes.
     unsigned char* address;
     std::uint32_t size;
 };
 
+// The stream readers and writers work on (see above). It does not own the file or block.
 class FileStream {
 public:
     // A token blank-padded to at least two bytes, as element and bond-type table keys are
     // ("H" comes back as "H "). Longer tokens are kept whole.
     class PaddedToken {
     public:
+        // The token, as a string and as a C string.
         const CString& Text() const { return m_text; }
         const char* c_str() const { return m_text.c_str(); }
 

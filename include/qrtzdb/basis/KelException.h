@@ -7,9 +7,11 @@
 
 namespace qrtz {
 
+// The base of the library's exceptions: a message naming what went wrong and where.
 class KelException {
 public:
     KelException() = default;
+    // An exception carrying message.
     explicit KelException(CString message) : m_message(std::move(message)) {}
     KelException(const KelException&) = default;
     KelException& operator=(const KelException&) = default;
@@ -24,6 +26,7 @@ public:
     const CString& Message() const { return m_message; }
 
 protected:
+    // The text Message returns.
     CString m_message;
 };
 
@@ -35,6 +38,7 @@ public:
     DbException& operator=(const DbException&) = default;
     ~DbException() override = default;
 
+    // The host's error code.
     int code = 0;
 };
 
@@ -43,12 +47,15 @@ public:
 // 2 the MDL writer's limit of 999 atoms or bonds; 3 a simulation record of unexpected length.
 class FsException : public KelException {
 public:
+    // An exception with code (see above) and, where the thrower knows it, the file and line at
+    // fault in message.
     explicit FsException(int code_) : code(code_) {}
     FsException(int code_, CString message) : KelException(std::move(message)), code(code_) {}
     FsException(const FsException&) = default;
     FsException& operator=(const FsException&) = default;
     ~FsException() override = default;
 
+    // 1, 2 or 3, as above.
     int code;
 };
 

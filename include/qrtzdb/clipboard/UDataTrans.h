@@ -33,6 +33,7 @@
 
 namespace qrtz {
 
+// The text layer over the clipboard (see above).
 class UDataTrans {
 public:
     UDataTrans() = default;
@@ -40,6 +41,7 @@ public:
     UDataTrans& operator=(const UDataTrans&) = default;
     virtual ~UDataTrans() = default;
 
+    // 1 when the clipboard holds format.
     static int IsCbFormAvailable(unsigned int format);
 
     // Offers length bytes of text (the text's own length when length is below 1) and a zero
@@ -54,8 +56,10 @@ public:
     void* GetHandle(COleDataObject* obj, unsigned int format);
 };
 
+// The suite's formats and the structures they carry (see above).
 class UDataTransEx : public UDataTrans {
 public:
+    // The suite's formats, in the order of their names in m_strFormName.
     enum UDFORMAT {
         UDF_ATOM = 0,
         UDF_MOLECULE,
@@ -66,8 +70,10 @@ public:
         UDF_MDLCT,
         UDF_TIME,
     };
+    // The number of formats.
     static constexpr int kFormatCount = 8;
 
+    // The registered name of each format.
     static const CString m_strFormName[kFormatCount];
     // 0 until Init.
     static unsigned int m_unFormId[kFormatCount];

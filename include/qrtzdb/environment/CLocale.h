@@ -8,6 +8,7 @@
 
 namespace qrtz {
 
+// The system's default language (see above).
 class CLocale {
 public:
     CLocale();

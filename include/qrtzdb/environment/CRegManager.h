@@ -6,6 +6,7 @@
 
 namespace qrtz {
 
+// Reads and writes one application's settings in the settings store (see above).
 class CRegManager {
 public:
     CRegManager() = default;
@@ -13,6 +14,7 @@ public:
     CRegManager& operator=(const CRegManager&) = default;
     virtual ~CRegManager() = default;
 
+    // The path parts: top key, software key, company and product.
     void SetTopKey(HKEY key) { m_topKey = key; }
     HKEY GetTopKey() const { return m_topKey; }
     void SetSoftwareKey(const char* name) { m_softwareKey = name ? name : ""; }
@@ -21,6 +23,7 @@ public:
     CString GetCompanyName() const { return m_companyName; }
     void SetProductName(const char* name) { m_productName = name ? name : ""; }
     CString GetProductName() const { return m_productName; }
+    // Whether the Get...Key calls may create missing keys.
     void SetReadWrite() { m_readWrite = 1; }
     void SetReadOnly() { m_readWrite = 0; }
 

@@ -8,9 +8,12 @@
 
 namespace qrtz {
 
+// One setting of the host: its value, where it is stored and how it is shown (see above).
 class DbItem {
 public:
+    // The editor an item wants, and the type of its value.
     enum ITEMTYPE { ONOFF = 0, SELECT = 1, EDIT = 2 };
+    // INT or DOUBLE: the type of the value.
     enum VALUETYPE { INT = 0, DOUBLE = 1 };
 
     DbItem() = default;
@@ -26,7 +29,9 @@ public:
     void Create(unsigned int id, const char* section, const char* key, ITEMTYPE kind,
                 const char* title, const char* unit, VALUETYPE valueType, CStringList* choices);
 
+    // The string resource the item was made from.
     unsigned int GetID() const { return identifier; }
+    // The type of the value, the value as int or double, and their setters.
     VALUETYPE GetValueType() const { return valueType; }
     int GetInt() const { return intValue; }
     double GetDouble() const { return doubleValue; }
@@ -40,24 +45,31 @@ public:
     // Nonzero when the INI entry was written.
     int WriteProfile(const char* iniFile);
 
+    // The title shown for the item, and its unit (empty when it has none).
     CString PrintTitle() const { return title; }
     CString PrintUnit() const;
     // A choice index outside the list prints as an empty text; an on/off item whose list has
     // fewer than two texts prints "ON" or "OFF" where its own text is missing.
+    // The value as text: a number, or the chosen text of a SELECT or ONOFF item.
     CString PrintValue() const;
+    // The value followed by the unit.
     CString PrintValueWithUnit() const;
     // "title : value [unit]".
     CString Describe() const;
 
+    // Whether the last ReadProfile found a value: 1 and 0, Failed the reverse.
     int Succeeded() const { return status; }
     int Failed() const { return status == 0 ? 1 : 0; }
 
+    // Where the value is stored: INI section and key.
     CString section;
     CString key;
+    // The editor, the title and the unit shown.
     ITEMTYPE itemKind = EDIT;
     CString title;
     CString unit;
     CStringList* choiceList = nullptr;  // owned
+    // 1 after a ReadProfile that found a value.
     int status = 0;
 
 private:

@@ -30,12 +30,17 @@ namespace qrtz {
 struct LIGHTSRC {
     int status;         // 1 on, 0 off
     int local;          // 1 positional, 0 directional
+    // Position (x, y, z) of a positional source, else its direction.
     float position[3];
     float ambient[3];   // RGB 0..1
+    // Diffuse and specular RGB, 0 to 1.
     float diffuse[3];
     float specular[3];
 };
 
+// The installation's environment: the system folder and the user's working area, their folders
+// and file kinds, the settings files, and the rendering settings kept with them. Every member is
+// static: the settings are the process's.
 class KelEnv {
 public:
     // Types 1 to 11 lie below the system folder, 13 to 22 below the private folder.
@@ -47,12 +52,14 @@ public:
         DIR_PRV_ANALYSIS, DIR_PRV_TEMPLATE, DIR_PRV_MATERIALS, DIR_PRV_CONDTMPL,
         DIR_PRV_POLYMER, DIR_PRV_END,
     };
+    // File kinds: the extension of each (GetTail, GetExt).
     enum TAILTYPE {
         TAIL_MOL = 0, TAIL_CRY, TAIL_MCR, TAIL_BDL, TAIL_INP, TAIL_POT, TAIL_EXP, TAIL_SIM,
         TAIL_RST, TAIL_ERR, TAIL_LST, TAIL_KEL, TAIL_SPL, TAIL_STS, TAIL_TPOT, TAIL_TRUNC,
         TAIL_WRN, TAIL_FRC, TAIL_TMP, TAIL_IPAR, TAIL_IDIF, TAIL_DIF, TAIL_PAR, TAIL_RIN,
         TAIL_BMP, TAIL_INI, TAIL_HFX, TAIL_QSF,
     };
+    // The state of a registered working area (GetPrivateEnv).
     enum DIRSTATUS {
         DIR_OK = 0,              // registered, exists, is a folder
         DIR_NOT_FOUND = 1,       // registered but missing
@@ -61,6 +68,7 @@ public:
         DIR_OLD_VERSION = 4,     // only the previous version's location is registered
     };
 
+    // Sizes of the folder, file-kind, garbage and light-source tables.
     static constexpr int kDirCount = 24;
     static constexpr int kTailCount = 28;
     static constexpr int kGarbageMax = 100;
@@ -138,26 +146,33 @@ public:
     static void GetQubixEnv(CString& dir, int& status);
     static int SetQubixEnv(const char* dir);
 
+    // The folder of each DIRTYPE: as set, as written in the settings, the default names, and the
+    // settings keys.
     static CString dir[kDirCount];
     static CString iniDir[kDirCount];
     static const CString defDir[kDirCount];
     static const CString paraDir[kDirCount];
+    // The extension of each TAILTYPE, with its dot.
     static const CString tail[kTailCount];
     // Rows: position, ambient, diffuse, specular, material specular, shininess (first float).
     static float light[6][3];
+    // The light sources, the sphere slices of the renderer, and the files to delete at exit.
     static LIGHTSRC lightSrc[kLightSrcCount];
     static int slices;
     static CString garbage[kGarbageMax];
     static int garbageCount;
 
+    // The names of the system, defaults and private settings files, and the paths read last.
     static const CString m_fileSysName;
     static const CString m_fileDefName;
     static const CString m_filePrvName;
     static CString m_fileSysPath;
     static CString m_fileDefPath;
     static CString m_filePrvPath;
+    // The private settings file's status when it was last read or written (IsModified).
     static CFileStatus m_filePrvStatus;
 
+    // Section and key names of the settings files.
     static const CString paraAtomHead;
     static const CString paraDatomHead;
     static const CString paraBondHead;

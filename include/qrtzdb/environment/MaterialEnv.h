@@ -10,6 +10,7 @@
 
 namespace qrtz {
 
+// A rendering material and its file (see above).
 class MaterialEnv {
 public:
     MaterialEnv();
@@ -33,6 +34,7 @@ public:
     // The search pattern for every material file: ".../Materials/*.ini".
     static CString GetFinder();
 
+    // The material's name, its colours and its shininess.
     CString name;
     Color4V ambient;
     Color4V diffuse;

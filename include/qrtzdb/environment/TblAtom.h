@@ -20,17 +20,21 @@ namespace qrtz {
 // Objects of this class carry no data; every operation is static.
 class TblAtom {
 public:
+    // One row: its symbol key, display colour, display radius (Å) and mass (u).
     struct TblItem {
+        // The symbol key, display colour, display radius (Å) and mass (u).
         CString name;
         Color4V color;
         double radius;
         double mass;
     };
 
+    // Rows in the table, and the number of variable slots from kVarFirst.
     static constexpr int kItemCount = 115;
     static constexpr int kVarFirst = 105;  // first variable slot
     static constexpr int kVarCount = 10;
 
+    // The rows, readable and writable in place.
     static TblItem item[kItemCount];
     // Applied by the host when drawing; the table's radii are never scaled by it.
     static double radiusScale;
@@ -71,6 +75,7 @@ public:
     static int GetAtomicNumber(const char* symbol);
     static int IsAtom(const char* symbol);
 
+    // The scale the host applies to radii when drawing.
     static void SetRadiusScale(double scale);
     static double GetRadiusScale();
 

@@ -13,14 +13,18 @@ namespace qrtz {
 // constructor runs. Objects of this class carry no data; every operation is static.
 class TblBond {
 public:
+    // One bond style.
     struct TblItem {
+        // The bond code, its colour and its drawn width.
         CString name;
         Color4V color;
         double width;
     };
 
+    // Rows in the table.
     static constexpr int kItemCount = 7;
 
+    // The rows, readable and writable in place.
     static TblItem item[kItemCount];
 
     TblBond() = default;
@@ -41,6 +45,7 @@ public:
     static double GetWidth(const char* code);
     static void SetWidth(const char* code, double width);
 
+    // 1 when code names a bond style of the table.
     static int IsBond(const char* code);
 
     // The first row whose name equals the normalised code, or -1.

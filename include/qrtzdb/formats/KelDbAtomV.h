@@ -12,6 +12,7 @@ class KelDbAtomV : public DbAtomV {
 public:
     KelDbAtomV() = default;
     KelDbAtomV(const KelDbAtomV&) = default;
+    // An atom at position with mass, charge and radius.
     KelDbAtomV(const char* name, const Vertex3D& position_, double mass_, double charge_,
                double radius_)
         : DbAtomV(name, position_, mass_, charge_, radius_) {}

@@ -9,6 +9,7 @@ namespace qrtz {
 // fixed line, a counts line and one line per atom in fractional coordinates.
 class KelDbCrystal : public DbCrystal {
 public:
+    // The header lines a new crystal writes.
     static constexpr const char* kDefaultTitle = "KELVORN Crystal Database File";
     static constexpr const char* kDefaultMaker = "BRELLIX";
     static constexpr const char* kDefaultKind = "Crystal";
@@ -27,6 +28,7 @@ public:
     void ReadCrydb(FileStream& in);
     void WriteCrydb(FileStream& out) const;
 
+    // The three header lines of the file, kept and written back as read.
     CString headerTitle;
     CString headerMaker;
     CString headerKind;

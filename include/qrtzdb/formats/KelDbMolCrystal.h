@@ -21,6 +21,7 @@ namespace qrtz {
 // a blank name, which keeps the name's blank columns.
 class KelDbMolCrystal : public DbMolCrystal {
 public:
+    // The header lines a new molecular crystal writes.
     static constexpr const char* kDefaultTitle = "KELVORN Molecular Crystal Database File";
     static constexpr const char* kDefaultMaker = "BRELLIX";
     static constexpr const char* kDefaultKind = "Molecular Crystal";
@@ -63,6 +64,7 @@ public:
     // Bytes the clipboard sets aside for this crystal's bundle text.
     int GetKelvornBdlClipboardSize() const;
 
+    // The three header lines of the file, kept and written back as read.
     CString headerTitle;
     CString headerMaker;
     CString headerKind;

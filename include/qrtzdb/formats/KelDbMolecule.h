@@ -15,12 +15,14 @@ struct SdDataField;
 // per bond and one Z-matrix line per atom. Atoms it creates are KelDbAtomV.
 class KelDbMolecule : public DbMolecule {
 public:
+    // The header lines a new molecule writes.
     static constexpr const char* kDefaultTitle = "KELVORN Molecular Database File";
     static constexpr const char* kDefaultMaker = "BRELLIX";
     static constexpr const char* kDefaultKind = "Molecule";
 
     // Six values the host keeps with a molecule; this library only resets and copies them.
     struct SpBlock {
+        // The block's six values and their defaults.
         double value1 = 298.0;
         int value2 = 1;
         int value3 = 1;
@@ -30,6 +32,7 @@ public:
     };
 
     KelDbMolecule();
+    // An empty molecule named name (cut to 16 bytes).
     explicit KelDbMolecule(const char* name);
     // Default header fields and Sp block, and the content of source as SetMol makes it.
     KelDbMolecule(const DbMolecule& source, int unite);
@@ -43,6 +46,7 @@ public:
     DbAtomV* CreateDbAtomV(const char* name, Vertex3D& position, double mass,
                            double charge, double radius) override;
 
+    // Puts the Sp block back to its defaults.
     void InitSp() { sp = SpBlock(); }
 
     // Replaces atoms, bonds, name, header fields and Sp block with the file's. Atom and bond
@@ -95,9 +99,11 @@ public:
     // Appends copies of other's atoms and bonds, the new bonds renumbered to the new atoms.
     KelDbMolecule& operator+=(const KelDbMolecule& other);
 
+    // The three header lines of the file, kept and written back as read.
     CString headerTitle;
     CString headerMaker;
     CString headerKind;
+    // The host's six values (InitSp).
     SpBlock sp;
 
 protected:

@@ -17,10 +17,12 @@ namespace qrtz {
 // One data field: the name between the angle brackets of its "> <name>" line, and the lines
 // that follow it up to the blank line, joined by "\n".
 struct SdDataField {
+    // The field's name and value.
     CString name;
     CString value;
 };
 
+// Reads an SD file record by record (see above).
 class SdRecordReader {
 public:
     // What a record the molecule reader rejects does: STOP throws its FsException (the record
@@ -38,6 +40,7 @@ public:
     SdRecordReader(const SdRecordReader&) = delete;
     SdRecordReader& operator=(const SdRecordReader&) = delete;
 
+    // Where skipped records are reported.
     void SetBadRecordSink(BadRecordSink sink) { m_badRecordSink = std::move(sink); }
 
     // Reads the next record: its molecule into mol, its data fields into GetDataFields().

@@ -20,6 +20,7 @@ public:
 
     DbComp* Copy() const override { return new SimDbAtomV(*this); }
 
+    // The atom's potential energy, temperature (K) and internal energy in the loaded frame.
     double potential = 0.0;
     double temperature = 0.0;
     double internal = 0.0;

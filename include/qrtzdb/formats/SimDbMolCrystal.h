@@ -11,6 +11,7 @@ public:
     SimDbMolCrystal() = default;
     ~SimDbMolCrystal() override = default;
 
+    // Assigns as KelDbMolCrystal does.
     SimDbMolCrystal& operator=(const SimDbMolCrystal& other) {
         KelDbMolCrystal::operator=(other);
         return *this;

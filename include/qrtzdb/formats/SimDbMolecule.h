@@ -7,9 +7,11 @@ namespace qrtz {
 class SimDbMolecule : public KelDbMolecule {
 public:
     SimDbMolecule() = default;
+    // An empty molecule named name.
     explicit SimDbMolecule(const char* name) : KelDbMolecule(name) {}
     ~SimDbMolecule() override = default;
 
+    // Assigns as KelDbMolecule does.
     SimDbMolecule& operator=(const SimDbMolecule& other) {
         KelDbMolecule::operator=(other);
         return *this;

@@ -17,25 +17,30 @@ class BenBond {
 public:
     // One bond named "AR", in bond-list order.
     struct AroBond {
+        // The bond's atoms (1-based).
         int firstAtom = 0;
         int secondAtom = 0;
         int order = 0;       // 0 not assigned, 1 single, 2 double
         int ringCount = 0;   // rings registered on the bond; a third replaces the second ring
+        // The rings registered on the bond, and the bond itself.
         int firstRing = -1;
         int secondRing = -1;
         DbBondV* bond = nullptr;
     };
     // Two aromatic bonds meeting at centre.
     struct BondPair {
+        // The outer atoms and the shared atom.
         int firstEnd = 0;
         int centre = 0;
         int secondEnd = 0;
         int firstBond = -1;   // centre - first end
         int secondBond = -1;  // centre - second end
+        // Non-zero once the pair has been taken into a ring.
         int used = 0;
     };
     // Six aromatic bonds closing a ring; bond k joins atoms k and k + 1 (bond 5 atoms 5 and 0).
     struct Ring {
+        // The ring's atoms in order and its bonds (indexes into the aromatic bonds).
         int atoms[6] = {0, 0, 0, 0, 0, 0};
         int bonds[6] = {-1, -1, -1, -1, -1, -1};
         int sharedCount = 0;  // bonds that lie in more than one ring
@@ -58,6 +63,7 @@ public:
     // Names every aromatic bond of the list "AR" again.
     void Retrieve();
 
+    // The records of the last Convert, for inspection.
     const std::vector<AroBond>& GetAromaticBonds() const { return m_aroBonds; }
     const std::vector<BondPair>& GetBondPairs() const { return m_pairs; }
     const std::vector<Ring>& GetRings() const { return m_rings; }

@@ -11,6 +11,7 @@ namespace qrtz {
 // xy-plane and c with a positive z component.
 class DbCell {
 public:
+    // Degrees to radians and back.
     static constexpr double kDegToRad = 0.017453292519943295;
     static constexpr double kRadToDeg = 57.29577951308232;
 
@@ -56,6 +57,7 @@ public:
     double a = 1.0, b = 1.0, c = 1.0;               // ångström
     double alpha = 90.0, beta = 90.0, gamma = 90.0;  // degrees: b^c, a^c, a^b
     Vertex3D lowerCorner{0.0, 0.0, 0.0};             // fractional
+    // The corners of the displayed region, fractional.
     Vertex3D upperCorner{1.0, 1.0, 1.0};
 };
 
@@ -75,6 +77,7 @@ public:
     // The stored matrix; returns 1.
     int GetHmatrix(double H[3][3]) const override;
 
+    // H: the cell vectors as columns, in ångström.
     double matrix[3][3] = {{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}};
 };
 

@@ -12,6 +12,7 @@ public:
     QRTZ_POOLED_ALLOCATION
 
     DbComp() = default;
+    // A component named name; maxLength bytes of it at most.
     explicit DbComp(const char* name) { SetName(name); }
     DbComp(const char* name, unsigned int maxLength) { SetName(name, maxLength); }
     DbComp(const DbComp&) = default;
@@ -21,10 +22,12 @@ public:
     // A deep copy of the same class; the caller owns it.
     virtual DbComp* Copy() const;
 
+    // A copy of the name.
     CString GetName() const { return m_name; }
     // The name without a copy, for loops that compare many names.
     const CString& Name() const { return m_name; }
 
+    // Stores name whole; null is the empty name.
     void SetName(const char* name) { m_name = name ? name : ""; }
     // Stores name, then keeps only its first maxLength bytes.
     void SetName(const char* name, unsigned int maxLength);
@@ -34,6 +37,7 @@ public:
     int RenameAsCopy(int maxLength);
 
 protected:
+    // The name, also the component's type.
     CString m_name;
 };
 

@@ -33,8 +33,10 @@ public:
     void Delete(POSITION pos);
     void Delete(int index);
 
+    // Members held; GetAt walks from the head (O(index)), as GetPosition does.
     int GetCount() const { return m_comps.GetCount(); }
     DbComp* GetAt(int index) const;
+    // The first member's position; null for an empty set.
     POSITION GetHeadPosition() const { return m_comps.GetHeadPosition(); }
     POSITION GetPosition(int index) const { return m_comps.FindIndex(index); }
     // The member at pos; pos moves to the next member, null after the last.
@@ -46,6 +48,8 @@ public:
 
     // The type list answers for its last rebuild; Append, Remove and Delete leave it alone.
     void UpdateTypeList();
+    // The size of the type list, its entry at index (null outside), the index of type (-1 when
+    // absent), and 1 when type is in it.
     int GetTypeCount() const { return static_cast<int>(m_types.size()); }
     CString* GetTypeAt(int index) const;
     int GetTypeIndex(const char* type) const;
@@ -61,9 +65,11 @@ public:
     // Snapshot of the members in list order for constant-time indexing; null for an empty set.
     // Valid until membership changes.
     void CreateArray();
+    // The snapshot of CreateArray.
     DbComp** GetArray() const { return m_array; }
 
 protected:
+    // Release the snapshot and the type list.
     void ClearArray();
     void ClearType();
 

@@ -11,6 +11,7 @@ namespace qrtz {
 // Cartesian box centre, DbAtomVSet::GetCenter for the mean fractional position).
 class DbCrystal : public DbComp, public DbCell, public DbAtomVSet {
 public:
+    // Bytes kept of the crystal's name.
     static constexpr unsigned int kNameLength = 16;
     // Grams per atomic mass unit.
     static constexpr double kGramPerAmu = 1.6605778811026236e-24;

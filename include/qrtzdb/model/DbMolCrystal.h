@@ -20,6 +20,7 @@ namespace qrtz {
 // crystal stores copies made through their virtual Copy.
 class DbMolCrystal : public DbComp, public DbCell, public DbMoleculeSet {
 public:
+    // Bytes kept of the crystal's name.
     static constexpr unsigned int kNameLength = 16;
     // Grams per atomic mass unit.
     static constexpr double kGramPerAmu = 1.6605778811026236e-24;

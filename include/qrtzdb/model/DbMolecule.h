@@ -14,6 +14,7 @@ namespace qrtz {
 // typed ones (GetAtomCount, GetBondNext, ...). A molecule is copied through Copy or operator=.
 class DbMolecule : public DbComp, public DbAtomVSet, public DbBondVSet {
 public:
+    // Bytes kept of a molecule's name.
     static constexpr unsigned int kNameLength = 16;
 
     // Sixteen blanks, no atoms, no bonds.

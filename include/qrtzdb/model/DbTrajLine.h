@@ -6,10 +6,12 @@ namespace qrtz {
 
 // One step of a trajectory line.
 struct DbTrajPoint {
+    // An image index that was never set.
     static constexpr int kImageNotSet = -9999;
 
     Vertex3D position;              // cell-relative
     int imageA = kImageNotSet;      // periodic image index along a
+    // Periodic image indexes along b and c.
     int imageB = kImageNotSet;
     int imageC = kImageNotSet;
     int segmentFlag = 0;            // 1 when the segment to the next point is drawn
@@ -41,6 +43,7 @@ public:
     void SetLineFlag(int i, int x, int y, int z);
 
     DbTrajPoint* points = nullptr;  // owned, pointCount of them; null when there are none
+    // Points held.
     int pointCount = 0;
 };
 

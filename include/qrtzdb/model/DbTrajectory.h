@@ -22,6 +22,7 @@ public:
     // step. Returns 0, changing nothing, for a step outside 0..stepCount-1.
     int SetHmatrix(int step, const double H[3][3]);
 
+    // Steps in the trajectory.
     int stepCount = 0;
     double (*matrices)[3][3] = nullptr;  // owned, stepCount of them; null when there are none
     DbHmatCell firstCell;                // H-matrix of step 0

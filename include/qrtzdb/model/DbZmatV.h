@@ -10,6 +10,7 @@ namespace qrtz {
 class DbZmatV : public DbComp {
 public:
     DbZmatV() = default;
+    // An entry with its three references and values.
     DbZmatV(int bondRef_, int angleRef_, int torsionRef_, double bond_, double angle_,
             double torsion_)
         : bondRef(bondRef_), angleRef(angleRef_), torsionRef(torsionRef_), bond(bond_),
@@ -30,9 +31,11 @@ public:
     // b->a turns clockwise onto c->d. Collinear or coincident points give +90.
     void SetTorsion(const Vertex3D& a, const Vertex3D& b, const Vertex3D& c, const Vertex3D& d);
 
+    // The 1-based atoms the bond, angle and torsion are measured to; 0 for none.
     int bondRef = 0;
     int angleRef = 0;
     int torsionRef = 0;
+    // The bond length (Å), bond angle and torsion angle (degrees).
     double bond = 0.0;     // length unit of the positions
     double angle = 0.0;    // degrees
     double torsion = 0.0;  // degrees

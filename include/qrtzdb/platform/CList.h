@@ -10,13 +10,16 @@
 
 namespace qrtz {
 
+// What a POSITION points at: the list's nodes derive from it, so a position is opaque.
 struct PositionTag {
 protected:
     PositionTag() = default;
 };
+// A place in a CList; null past the end. It stays valid until its own element is removed.
 using POSITION = PositionTag*;
 
 template <class T>
+// The list of T; T needs to be movable, and comparable with == for Find.
 class CList {
     struct Node : PositionTag {
         QRTZ_POOLED_ALLOCATION
@@ -29,30 +32,37 @@ class CList {
 
 public:
     CList() = default;
+    // Copies element by element; moves and swaps take the nodes over.
     CList(const CList& other) { for (const T& v : other) AddTail(v); }
     CList(CList&& other) noexcept { swap(other); }
     CList& operator=(CList other) noexcept { swap(other); return *this; }
     ~CList() { RemoveAll(); }
 
+    // Exchanges the contents of two lists in constant time.
     void swap(CList& other) noexcept {
         std::swap(m_head, other.m_head);
         std::swap(m_tail, other.m_tail);
         std::swap(m_count, other.m_count);
     }
 
+    // Elements held; true when there are none.
     int GetCount() const { return static_cast<int>(m_count); }
     bool IsEmpty() const { return m_count == 0; }
 
+    // The first and last position; null when the list is empty.
     POSITION GetHeadPosition() const { return m_head; }
     POSITION GetTailPosition() const { return m_tail; }
 
+    // The first and last element; the list must not be empty.
     T& GetHead() { return m_head->value; }
     T& GetTail() { return m_tail->value; }
 
+    // The element at pos; SetAt replaces it.
     T& GetAt(POSITION pos) { return node(pos)->value; }
     const T& GetAt(POSITION pos) const { return node(pos)->value; }
     void SetAt(POSITION pos, T value) { node(pos)->value = std::move(value); }
 
+    // The element at pos, moving pos to the next position (null after the tail).
     T& GetNext(POSITION& pos) {
         Node* n = node(pos);
         pos = n->next;
@@ -63,12 +73,14 @@ public:
         pos = n->next;
         return n->value;
     }
+    // The element at pos, moving pos to the previous position (null before the head).
     T& GetPrev(POSITION& pos) {
         Node* n = node(pos);
         pos = n->prev;
         return n->value;
     }
 
+    // Appends or prepends value; returns its position.
     POSITION AddTail(T value) { return InsertAfter(m_tail, std::move(value)); }
     POSITION AddHead(T value) { return InsertBefore(m_head, std::move(value)); }
 
@@ -103,6 +115,7 @@ public:
         return value;
     }
 
+    // Deletes every element.
     void RemoveAll() {
         Node* n = m_head;
         while (n) {
@@ -122,6 +135,8 @@ public:
         return n;
     }
 
+    // The first position after startAfter (from the head when null) whose element equals value;
+    // null when there is none.
     POSITION Find(const T& value, POSITION startAfter = nullptr) const {
         Node* n = startAfter ? node(startAfter)->next : m_head;
         for (; n; n = n->next)
@@ -133,13 +148,16 @@ public:
     template <class V, class N>
     class Iter {
     public:
+        // A forward iterator over the values.
         using iterator_category = std::forward_iterator_tag;
         using value_type = std::remove_const_t<V>;
         using difference_type = std::ptrdiff_t;
         using pointer = V*;
         using reference = V&;
         Iter() = default;
+        // An iterator at node n; null is the end.
         explicit Iter(N* n) : m_n(n) {}
+        // The value, the step to the next node and the comparison of positions.
         V& operator*() const { return m_n->value; }
         Iter& operator++() { m_n = m_n->next; return *this; }
         Iter operator++(int) { Iter old = *this; m_n = m_n->next; return old; }
@@ -148,6 +166,7 @@ public:
     private:
         N* m_n = nullptr;
     };
+    // The range of the values, for range-for.
     Iter<T, Node> begin() { return Iter<T, Node>(m_head); }
     Iter<T, Node> end() { return Iter<T, Node>(nullptr); }
     Iter<const T, const Node> begin() const { return Iter<const T, const Node>(m_head); }

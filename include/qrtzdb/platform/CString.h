@@ -4,6 +4,7 @@
 
 namespace qrtz {
 
+// The library's string: bytes, as std::string holds them.
 using CString = std::string;
 
 } // namespace qrtz

@@ -4,6 +4,7 @@
 
 namespace qrtz {
 
+// A list of strings, addressed by positions.
 using CStringList = CList<CString>;
 
 } // namespace qrtz

@@ -15,12 +15,15 @@
 
 namespace qrtz {
 
+// The plain-text format.
 inline constexpr unsigned int CF_TEXT = 1;
+// Allocation flags of GlobalAlloc; the blocks are ordinary memory here.
 inline constexpr unsigned int GMEM_MOVEABLE = 0x0002;
 inline constexpr unsigned int GMEM_ZEROINIT = 0x0040;
 inline constexpr unsigned int GMEM_DDESHARE = 0x2000;
 
 struct GlobalBlock;
+// A block of clipboard memory; opaque.
 using HGLOBAL = GlobalBlock*;
 
 // A movable memory block. Allocation fails (null) above 1 GiB or when memory runs out.
@@ -72,6 +75,7 @@ public:
     bool AttachClipboard();
     void Release();
 
+    // true when the snapshot holds format.
     bool IsDataAvailable(unsigned int format) const;
     // The block of a format, owned by this object and valid until Release; null when absent.
     HGLOBAL GetGlobalData(unsigned int format);

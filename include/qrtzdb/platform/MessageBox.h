@@ -7,6 +7,7 @@
 
 namespace qrtz {
 
+// Receives a message's text and caption.
 using MessageHandler = std::function<void(const CString& text, const CString& caption)>;
 
 // Installs handler and returns the previous one; an empty handler restores the default.

@@ -23,17 +23,21 @@
 
 namespace qrtz {
 
+// The Windows names of the value, access-mask and status types.
 using DWORD = std::uint32_t;
 using REGSAM = DWORD;
 using LSTATUS = long;
 
+// An open key of the store; opaque.
 struct RegKey;
+// A handle to an open key; null for none.
 using HKEY = RegKey*;
 
 // The predefined root keys; always open, closing them does nothing.
 extern const HKEY HKEY_CURRENT_USER;
 extern const HKEY HKEY_LOCAL_MACHINE;
 
+// Status codes: success, and a buffer too small for the value.
 inline constexpr LSTATUS ERROR_SUCCESS = 0;
 inline constexpr LSTATUS ERROR_MORE_DATA = ERANGE;
 
@@ -87,6 +91,7 @@ LSTATUS RegDeleteValue(HKEY key, const char* name);
 // Windows. Needs a write right on parent.
 LSTATUS RegDeleteKey(HKEY parent, const char* subKey);
 
+// Closes key; the root keys stay open.
 LSTATUS RegCloseKey(HKEY key);
 
 } // namespace qrtz

@@ -14,6 +14,7 @@
 
 namespace qrtz {
 
+// Holds the lock of one settings file while it lives (see above).
 class SettingsLock {
 public:
     // Waits at most timeoutMs; a negative value takes the default timeout.
@@ -22,6 +23,7 @@ public:
     SettingsLock(const SettingsLock&) = delete;
     SettingsLock& operator=(const SettingsLock&) = delete;
 
+    // true while the lock is held.
     bool IsHeld() const { return m_error == 0; }
     // 0 when held; ETIMEDOUT when another process kept it past the timeout; else the error of
     // creating or locking the lock file.

@@ -13,7 +13,9 @@ inline constexpr int kPlatformWindows = 1;
 // POSIX systems answer as this family: their settings store keeps the modern key layout.
 inline constexpr int kPlatformNT = 2;
 
+// The platform family and version, as the settings store and the locale detection ask.
 struct PlatformVersion {
+    // Family (kPlatformNT here), major and minor version and build number.
     int platformId = 0;
     int majorVersion = 0;
     int minorVersion = 0;

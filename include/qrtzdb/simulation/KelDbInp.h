@@ -6,9 +6,11 @@
 
 namespace qrtz {
 
+// A simulator input file's structure and the host's values with it (see above).
 class KelDbInp : public KelDbMolCrystal {
 public:
     KelDbInp() = default;
+    // A copy of other.
     KelDbInp(const KelDbInp& other) : KelDbMolCrystal() { *this = other; }
     ~KelDbInp() override = default;
 
@@ -16,6 +18,7 @@ public:
     KelDbInp& operator=(const KelDbInp& other);
     DbComp* Copy() const override;
 
+    // The host's vector and two values (both 1.0 at first), and its second crystal.
     Vertex3D vertex;
     double value1 = 1.0;
     double value2 = 1.0;

@@ -12,6 +12,8 @@
 
 namespace qrtz {
 
+// A simulation result file as a molecular crystal showing one frame at a time, with the file's
+// series and a trajectory (see above).
 class KelDbSim : public SimDbMolCrystal, public SimFileContents {
 public:
     KelDbSim();
@@ -47,6 +49,7 @@ public:
     // unless 0 <= first, last <= m_nStepCount, first != last and 2 <= count <= m_nStepCount.
     void CreateTraj(CFile64* file, int first, int last, int count, int px, int py, int pz);
 
+    // The trajectory CreateTraj fills.
     DbTrajectory m_traj;
 
 private:

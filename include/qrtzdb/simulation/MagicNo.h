@@ -6,6 +6,7 @@
 
 namespace qrtz {
 
+// Tests and values of the magic numbers (see above); every member is static.
 class MagicNo {
 public:
     MagicNo() = default;

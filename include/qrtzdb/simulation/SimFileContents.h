@@ -21,15 +21,20 @@ namespace qrtz {
 // A text field of at most N bytes, always terminated: usable wherever a C string is.
 template <std::size_t N>
 struct FixedText {
+    // The bytes and their terminator.
     char text[N + 1] = {};
 
+    // The text as a C string, and its length in bytes.
     operator const char*() const { return text; }
     const char* c_str() const { return text; }
     std::size_t size() const { return std::strlen(text); }
 };
 
+// The header, series and frame index of a simulation result file and the arrays of the frame
+// loaded, as the host reads them (see the top of this header).
 class SimFileContents {
 public:
+    // Room per frame for thermodynamic and extra quantities, and the longest title in bytes.
     static constexpr int kThermoSeries = 21;
     static constexpr int kExtraSeries = 6;
     static constexpr int kMaxTitle = 256;
@@ -46,6 +51,7 @@ public:
     SimFileContents& operator=(const SimFileContents&) = delete;
     virtual ~SimFileContents();
 
+    // Where warnings and progress reports go; an empty function silences them.
     void SetWarningSink(WarningSink sink) { m_warningSink = std::move(sink); }
     void SetProgressSink(ProgressSink sink) { m_progressSink = std::move(sink); }
 
@@ -87,6 +93,7 @@ public:
     // Makes the type names usable as component names: no blanks, no two alike.
     void UpdateChamol();
 
+    // The initial cell of the header, cell vectors as the columns of H.
     void GetOrgHmatrix(double H[3][3]) const;
 
     // The file offset of a recorded frame (0-based), -1 outside 0 to m_nStepCount - 1.
@@ -97,61 +104,95 @@ public:
     // Releases every array and returns to the unloaded state.
     void DeleteFileContents();
 
+    // 1 for a variable-population (Sp) run, whose frames carry their own atom and molecule counts.
     int m_bSp = 0;
+    // Byte length of the header records: the offset of the first frame; 0 while nothing is loaded.
     int m_nHeadSize = 0;
+    // Byte length of the first frame's records.
     int m_nStepSize = 0;
+    // Frames the file holds completely; 2 while nothing is loaded.
     int m_nStepCount = 2;
+    // The step in the step arrays, 0 being the initial structure.
     int m_nCurStep = 0;
+    // The file's magic number (MagicNo); 0 for the oldest layout.
     int m_nMagicNo = 0;
+    // The run's title.
     char m_szTitle[kMaxTitle + 1] = {};
+    // The texts of the header's third and fourth records.
     char m_szText46[47] = {};
     char m_szText80[81] = {};
+    // The step record: total steps, first and last recorded step, recording interval.
     int m_nTotalStep = 0, m_nStartStep = 0, m_nEndStep = 0, m_nInterval = 0;
+    // The time step in femtoseconds.
     float m_fDt = 0.0f;
+    // The run's parameters, kept for the host.
     int m_nParam1 = 0, m_nParam2 = 0, m_nParam3 = 0;
     float m_fParam4 = 0.0f;
+    // Atoms in the header (N).
     int m_nAtomCount = 0;
+    // Molecule types (S).
     int m_nMolTypeCount = 0;
+    // Per frame: thermodynamic quantities, extra quantities, skipped values, coordinate records.
     int m_nThermoCount = 6, m_nExtraCount = 0, m_nSkipCount = 0, m_nCoordRecCount = 3;
     // The frame count the header's step record promises; m_nStepCount is less when the file
     // was cut.
     int m_nDeclaredStepCount = 0;
 
+    // Per type: name, code, initial molecule count, atoms, bonds and distinct atom names per
+    // molecule.
     std::vector<FixedText<16>> m_ppMolTypeName;
     std::vector<int> m_pnMolTypeCode;
     std::vector<int> m_pnMolCount0;
     std::vector<int> m_pnMolAtomCount;
     std::vector<int> m_pnMolBondCount;
     std::vector<int> m_pnMolAtomKindCount;
+    // Per type, per atom of one molecule: code, name, mass (u) and charge (e).
     std::vector<std::vector<int>> m_ppnAtomCode;
     std::vector<std::vector<FixedText<4>>> m_ppAtomName;
     std::vector<std::vector<float>> m_ppfAtomMass;
     std::vector<std::vector<float>> m_ppfAtomCharge;
+    // Per type: the mass of one molecule (u).
     std::vector<float> m_pfMolMass;
+    // Per type, per bond: its two atoms (1-based) and its name.
     std::vector<std::vector<int>> m_ppnBondAtom1, m_ppnBondAtom2;
     std::vector<std::vector<FixedText<4>>> m_ppBondName;
+    // The initial fractional positions of all atoms, and the initial cell (vectors as columns).
     std::vector<float> m_pfX0, m_pfY0, m_pfZ0;
     float m_fOrgH[3][3] = {};
+    // The series per frame, loaded by ReadHead: thermodynamic quantities (2 is the volume, 6 to 11
+    // the lattice constants), density (g/Å³), extra quantities.
     std::vector<std::vector<float>> m_ppfThermo;  // [quantity][frame], 21 series
     std::vector<float> m_pfDensity;
     std::vector<std::vector<float>> m_ppfExtra;   // [quantity][frame], 6 series
+    // The loaded frame: its cell (vectors as columns), fractional positions, velocities
+    // (fractional per time step) and potential energies of its atoms.
     float m_fH[3][3] = {};
     std::vector<float> m_pfX, m_pfY, m_pfZ, m_pfVx, m_pfVy, m_pfVz, m_pfEp;
+    // Per atom, from the input file (ReadInpInfo): the flag and its two vectors.
     std::vector<int> m_pnInpFlag;
     std::vector<double> m_pdInpVecAX, m_pdInpVecAY, m_pdInpVecAZ;
     std::vector<double> m_pdInpVecBX, m_pdInpVecBY, m_pdInpVecBZ;
+    // Atoms in the loaded frame.
     int m_nCurAtomCount = 0;
+    // The entry table: one entry per molecule type and per atom name of an atom type (ReadHead).
     int m_nEntryCount = 0;
     std::vector<FixedText<16>> m_ppEntryName;
     std::vector<char> m_pcEntryKind;  // 'm' molecule type, 'a' atom kind
     std::vector<int> m_pnEntryMolType;
     std::vector<int> m_pnEntryAtomKind;
+    // Per entry and per type: the indexes among the types present in the loaded frame; the entry
+    // indexes as the header left them.
     std::vector<int> m_pnEntryIndex;
     std::vector<int> m_pnMolTypeIndex;
     std::vector<int> m_pnEntryIndex0;
+    // Per type: the distinct atom names of one molecule.
     std::vector<std::vector<FixedText<4>>> m_pppMolAtomKindName;
+    // Per type: molecules in the loaded frame.
     std::vector<int> m_pnMolCount;
+    // Per frame: the time in picoseconds.
     std::vector<float> m_pfTime;
+    // The extremes of speed, temperature, internal and potential energy over the atoms of the
+    // loaded frame.
     double m_dSpeedMin = 0, m_dSpeedMax = 0;
     double m_dTempMin = 0, m_dTempMax = 0;
     double m_dInternalMin = 0, m_dInternalMax = 0;
@@ -162,6 +203,7 @@ protected:
     double CalcTemperature(double mass, double speedSq) const;
     // Kinetic plus potential energy in g·Å²·fs⁻².
     double CalcInternal(double mass, double speedSq, double potential) const;
+    // Widens [min, max] to hold value.
     void SetMinMax(double& min, double& max, double value) const;
     // From the volume series and the current molecule counts.
     float CalcDensity(int frame);
@@ -172,6 +214,7 @@ protected:
     // The present-type indexes of the current molecule counts.
     void UpdatePresentTypes();
 
+    // Hands message to the warning sink, if one is set.
     void Warn(const CString& message) const;
 
 private:
