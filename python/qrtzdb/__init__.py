@@ -25,6 +25,9 @@ from ._qrtzdb import KelDbCrystal, KelDbMolCrystal, KelDbMolecule  # the library
 from .interop import from_ase, from_rdkit, to_ase, to_rdkit
 from .simulation import Simulation, Trajectory
 from .tables import clipboard, elements
+from . import _pickle
+
+_pickle.register()
 
 __all__ = [
     "read", "write", "iter_records", "formats", "Molecule", "Crystal", "MolCrystal", "Simulation",
