@@ -16,6 +16,8 @@ threads otherwise). The workers open the files themselves, so they must see the 
 
 import functools
 import os
+import re
+import tempfile
 import warnings
 
 import numpy as np
@@ -222,39 +224,12 @@ def _first_record(f, start):
     return at
 
 
-def _parse(path, offset, lines, unite):
-    """The Molecule of one record's lines, its data fields as data."""
-    n = len(lines)
-    end = next((k + 1 for k, l in enumerate(lines) if l.startswith(b"M  END")), None)
-    if end is None:
-        end = next((k for k, l in enumerate(lines) if l.startswith(b">")), n)
-    text = b"".join(lines[:end]).decode("latin-1")
-    mol = _core.from_mdl_block(text, path, unite)
-    data = {}
-    k = end
-    while k < n:
-        line = lines[k].rstrip(b"\r\n")
-        k += 1
-        if not line.startswith(b">"):
-            continue
-        name = line[line.find(b"<") + 1:line.rfind(b">")] if b"<" in line else b""
-        value = []
-        while k < n and lines[k].strip() and not _is_end(lines[k]):
-            value.append(lines[k].rstrip(b"\r\n"))
-            k += 1
-        data[name.decode("latin-1")] = b"\n".join(value).decode("latin-1")
-    mol.data = data
-    mol.path = path
-    mol.offset = offset
-    return mol
-
-
 def _where(path, offset):
-    """(record number, line number) of the record at byte offset, both 1-based; read only when
+    """(record number, line number), both 1-based, of the record at byte offset; read only when
     reporting an error."""
     record, line = 1, 1
     with open(path, "rb") as f:
-        for l in iter(lambda: f.readline(), b""):
+        for l in iter(f.readline, b""):
             if f.tell() > offset:
                 break
             line += 1
@@ -263,43 +238,59 @@ def _where(path, offset):
     return record, line
 
 
-def _bad(path, offset, error):
-    record, first = _where(path, offset)
-    inner = str(error)
-    if inner.startswith(path + ": "):
-        inner = inner[len(path) + 2:]
-    if error.line is not None:
-        inner = inner.replace("line %d" % error.line, "line %d" % (first + error.line - 1), 1)
-    # Worded as iter_records words it, so that both read the same.
-    return FormatError("%s: record %d: %s" % (path, record, inner), path, error.code)
+def _moved(message, part, path, offset):
+    """The message about the range's copy part, about the file: its record and line numbers
+    counted from the file's start."""
+    record, line = _where(path, offset)
+    message = message.replace(part, path)
+    message = re.sub(r"\brecord (\d+)", lambda m: "record %d" % (record + int(m[1]) - 1),
+                     message, count=1)
+    return re.sub(r"\bline (\d+)", lambda m: "line %d" % (line + int(m[1]) - 1), message,
+                  count=1)
+
+
+_END = re.compile(rb"^[ \t]*\$\$\$\$[ \t\r]*(?:\n|\Z)", re.M)
 
 
 def _read_range(path, start, end, unite, skip_bad):
-    out = []
     with open(path, "rb") as f:
         at = _first_record(f, start)
-        while at < end:
-            lines, size = [], 0
-            for line in iter(f.readline, b""):
-                lines.append(line)
-                size += len(line)
-                if _is_end(line):
-                    break
-            if not lines:
-                break
-            if any(l.strip() and not _is_end(l) for l in lines):
-                try:
-                    out.append(_parse(path, at, lines, unite))
-                except FormatError as e:
-                    error = _bad(path, at, e)
-                    if not skip_bad:
-                        raise error from None
-                    warnings.warn(str(error))
-            at += size
+        if at >= end:
+            return []
+        data = f.read(end - at)
+        # The last record that begins in the range runs on to its "$$$$" line.
+        last = data[data.rfind(b"\n", 0, len(data) - 1) + 1:]
+        if data and not (data.endswith(b"\n") and _is_end(last)):
+            line = f.readline()
+            data += line
+            last += line
+            while line and not _is_end(last):
+                last = line = f.readline()
+                data += line
+    if not data.strip():
+        return []
+    starts = [0] + [m.end() for m in _END.finditer(data)]
+    # The library's record reader reads files: it gets the range's records as one.
+    with tempfile.TemporaryDirectory(prefix="qrtz-sd-") as folder:
+        part = os.path.join(folder, "part.sdf")
+        with open(part, "wb") as f:
+            f.write(data)
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always")
+            try:
+                out = list(_core.SdRecords(part, unite, skip_bad))
+            except FormatError as e:
+                raise FormatError(_moved(str(e), part, path, at), path, e.code) from None
+    for w in caught:
+        warnings.warn(_moved(str(w.message), part, path, at), w.category)
+    for mol in out:
+        mol.offset = at + starts[mol.record - 1]
+        mol.path = path
+        mol.record = None  # counting them would mean reading the file up to here
     return out
 
 
-def records(paths, blocksize=64 << 20, unite=False, skip_bad=False):
+def records(paths, blocksize=8 << 20, unite=False, skip_bad=False):
     """The molecules of SD files as a Dask Bag, each file cut into byte ranges of blocksize
     bytes read by separate tasks, so that no task reads a whole large file.
 
@@ -307,7 +298,8 @@ def records(paths, blocksize=64 << 20, unite=False, skip_bad=False):
     on to the first record beginning there or after (the file's start, or after a "$$$$"
     line), and reads whole records, past the range's end for the last. Each Molecule carries
     ``data`` (the data fields, name to text, as in ``iter_records``), ``path`` and ``offset``
-    (the byte where its record begins). A malformed record raises FormatError naming the file,
+    (the byte where its record begins; ``record`` is None, as numbering records would take
+    reading the file up to them). A malformed record raises FormatError naming the file,
     the record and the line; with skip_bad it is left out with a warning on the worker.
     """
     dask = _dask()
