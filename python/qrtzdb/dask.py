@@ -54,7 +54,7 @@ def _simulation(path):
 
 # --- thermodynamic series ------------------------------------------------------------------
 
-def _thermo_part(path, errors):
+def _thermo_part(path, errors, runs):
     """(DataFrame, None) of one file, or (None, (path, message)) when it is skipped."""
     import pandas as pd
 
@@ -67,11 +67,17 @@ def _thermo_part(path, errors):
             raise type(e)("%s: %s" % (path, e)) if isinstance(e, ValueError) else e
         return None, (path, str(e))
     n = len(series["time"])
-    frame = pd.DataFrame({"run": pd.Series([path] * n, dtype=object),
-                          "frame": np.arange(n, dtype=np.int64)})
-    for name, values in series.items():
-        frame[name] = values
-    return frame, None
+    # A categorical run column travels as codes, not as a string per row.
+    columns = {"run": pd.Categorical.from_codes(np.full(n, runs.categories.get_loc(path)),
+                                                dtype=runs),
+               "frame": np.arange(n, dtype=np.int64)}
+    columns.update(series)
+    return pd.DataFrame(columns), None
+
+
+def _columns(path, errors, runs):
+    frame = _thermo_part(path, errors, runs)[0]
+    return None if frame is None else frame.iloc[:0]
 
 
 def _frame_of(part, meta):
@@ -88,7 +94,7 @@ def _skipped(*parts):
 
 def thermo(paths, errors="raise"):
     """The thermodynamic series of many result files as one Dask DataFrame, one partition per
-    file: the columns "run" (the file's path), "frame" (0-based), "time" (ps) and the other
+    file: the columns "run" (the file's path, a categorical), "frame" (0-based), "time" (ps) and the other
     series of ``Simulation.thermo``, those of the first readable file.
 
     errors="raise": computing it raises the error of the first unreadable file, its message
@@ -105,21 +111,21 @@ def thermo(paths, errors="raise"):
     paths = [os.fspath(p) for p in paths]
     if not paths:
         raise ValueError("thermo needs at least one result file")
-    parts = [dask.delayed(_thermo_part, pure=True)(p, errors,
+    runs = pd.CategoricalDtype(list(dict.fromkeys(paths)))
+    parts = [dask.delayed(_thermo_part, pure=True)(p, errors, runs,
                                                    dask_key_name="qrtz-thermo-%s-%s" % (
                                                        errors, dask.base.tokenize(p)))
              for p in paths]
     # The columns come from the first file that reads, on the workers (the client may not
     # see the files).
-    first = None
+    meta = None
     for p in paths:
         # Raises the error of an unreadable file when errors is "raise".
-        first = dask.compute(dask.delayed(_thermo_part)(p, errors))[0][0]
-        if first is not None:
+        meta = dask.compute(dask.delayed(_columns)(p, errors, runs))[0]
+        if meta is not None:
             break
-    if first is None:
+    if meta is None:
         raise FormatError("none of the %d result files could be read" % len(paths))
-    meta = first.iloc[:0]
     out = dd.from_delayed([dask.delayed(_frame_of)(part, meta) for part in parts], meta=meta,
                           divisions=None, verify_meta=False)
     out.skipped = dask.delayed(_skipped)(*parts)

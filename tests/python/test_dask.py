@@ -101,7 +101,8 @@ def test_series_and_positions_equal_the_serial_reads(client, tmp_path):
     skipping = qd.thermo([bad] + paths, errors="skip")
     frame, skipped = dask.compute(skipping, skipping.skipped)
     assert [p for p, _ in skipped] == [bad] and "count record" in skipped[0][1]
-    assert frame.reset_index(drop=True).equals(got.reset_index(drop=True))
+    plain = lambda f: f.astype({"run": str}).reset_index(drop=True)
+    assert plain(frame).equals(plain(got))
 
     # Positions in chunks through the frame index, one file and several.
     serial = qrtzdb.Simulation(RUN)
