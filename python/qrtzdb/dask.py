@@ -61,11 +61,13 @@ def _thermo_part(path, errors, runs):
     try:
         series = dict(_simulation(path).thermo)
     except (OSError, ValueError) as e:
-        if errors == "raise":
-            if isinstance(e, FormatError) and e.path:
-                raise
-            raise type(e)("%s: %s" % (path, e)) if isinstance(e, ValueError) else e
-        return None, (path, str(e))
+        if errors == "skip":
+            return None, (path, str(e))
+        if isinstance(e, OSError) or getattr(e, "path", None):
+            raise  # the message names the file already
+        if isinstance(e, FormatError):
+            raise FormatError("%s: %s" % (path, e), path, e.code) from e
+        raise ValueError("%s: %s" % (path, e)) from e
     n = len(series["time"])
     # A categorical run column travels as codes, not as a string per row.
     columns = {"run": pd.Categorical.from_codes(np.full(n, runs.categories.get_loc(path)),
@@ -94,8 +96,8 @@ def _skipped(*parts):
 
 def thermo(paths, errors="raise"):
     """The thermodynamic series of many result files as one Dask DataFrame, one partition per
-    file: the columns "run" (the file's path, a categorical), "frame" (0-based), "time" (ps) and the other
-    series of ``Simulation.thermo``, those of the first readable file.
+    file: the columns "run" (the file's path, a categorical), "frame" (0-based), "time" (ps)
+    and the other series of ``Simulation.thermo``, those of the first readable file.
 
     errors="raise": computing it raises the error of the first unreadable file, its message
     naming the file (FormatError keeps ``path``). errors="skip": unreadable files give empty
@@ -112,10 +114,8 @@ def thermo(paths, errors="raise"):
     if not paths:
         raise ValueError("thermo needs at least one result file")
     runs = pd.CategoricalDtype(list(dict.fromkeys(paths)))
-    parts = [dask.delayed(_thermo_part, pure=True)(p, errors, runs,
-                                                   dask_key_name="qrtz-thermo-%s-%s" % (
-                                                       errors, dask.base.tokenize(p)))
-             for p in paths]
+    # Not pure: a file rewritten between two computations is read again.
+    parts = [dask.delayed(_thermo_part)(p, errors, runs) for p in paths]
     # The columns come from the first file that reads, on the workers (the client may not
     # see the files).
     meta = None
@@ -194,7 +194,7 @@ def positions(path_or_paths, frames=None, chunk=64):
         chosen = _selected(frames, count)
         for at in range(0, len(chosen), chunk):
             part = chosen[at:at + chunk]
-            task = dask.delayed(_positions_chunk, pure=True)(path, part, atoms)
+            task = dask.delayed(_positions_chunk)(path, part, atoms)
             pieces.append(da.from_delayed(task, (len(part), atoms, 3), dtype=np.float32))
     if not pieces:
         atoms = shapes[0][1] if shapes else 0
@@ -319,6 +319,6 @@ def records(paths, blocksize=8 << 20, unite=False, skip_bad=False):
     for path in map(os.fspath, paths):
         size = os.path.getsize(path)
         for start in range(0, max(size, 1), blocksize):
-            parts.append(dask.delayed(_read_range, pure=True)(
+            parts.append(dask.delayed(_read_range)(
                 path, start, min(start + blocksize, size), unite, skip_bad))
     return db.from_delayed(parts)

@@ -58,7 +58,8 @@ def test_structures_and_errors_pickle(tmp_path):
     mol = qrtzdb.read(DATA / "h2o2.mol")
     mol.data = {"score": "1.5"}
     again = pickle.loads(pickle.dumps(mol))
-    assert list(again.names) == list(mol.names) and again.data == mol.data and again.name == mol.name
+    assert list(again.names) == list(mol.names) and again.name == mol.name
+    assert again.data == mol.data
     np.testing.assert_array_equal(again.positions, mol.positions)
     np.testing.assert_array_equal(again.bonds, mol.bonds)
     assert list(again.bond_types) == list(mol.bond_types)
