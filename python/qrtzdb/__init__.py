@@ -36,6 +36,9 @@ def _repr_html_(self):
 
 for _cls in (Molecule, Crystal, MolCrystal, Simulation):
     _cls._repr_html_ = _repr_html_
+from . import _pickle
+
+_pickle.register()
 
 __all__ = [
     "read", "write", "iter_records", "formats", "Molecule", "Crystal", "MolCrystal", "Simulation",

@@ -36,6 +36,10 @@ class FormatError(ValueError):
             found = pattern.findall(message)
             setattr(self, name, int(found[-1]) if found else None)
 
+    def __reduce__(self):
+        # The default rebuilds from the message alone and would lose the path and code.
+        return type(self), (str(self), self.path, self.code)
+
 
 class SimulationWarning(UserWarning):
     """A simulation file oddity that does not stop reading, such as a file that holds fewer
