@@ -26,7 +26,9 @@ from .interop import from_ase, from_rdkit, to_ase, to_rdkit
 from .plot import plot_thermo
 from .simulation import Simulation, Trajectory
 from .tables import clipboard, elements
-from . import view
+from . import _pickle, view
+
+_pickle.register()
 
 
 def _repr_html_(self):
@@ -36,9 +38,6 @@ def _repr_html_(self):
 
 for _cls in (Molecule, Crystal, MolCrystal, Simulation):
     _cls._repr_html_ = _repr_html_
-from . import _pickle
-
-_pickle.register()
 
 __all__ = [
     "read", "write", "iter_records", "formats", "Molecule", "Crystal", "MolCrystal", "Simulation",
