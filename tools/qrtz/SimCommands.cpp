@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "Commands.h"
+#include "ThermoSeries.h"
 #include "Report.h"
 #include "Structure.h"
 #include "qrtzdb/basis/KelException.h"
@@ -64,14 +65,6 @@ std::string trimmed(const char* text) {
     return s;
 }
 
-// Column names of the thermodynamic quantities this library gives a meaning to.
-std::string quantityName(int q) {
-    static const char* named[12] = {nullptr, nullptr, "volume", nullptr, nullptr, nullptr,
-                                    "a",     "b",     "c",      "alpha", "beta",  "gamma"};
-    if (q < 12 && named[q]) return named[q];
-    return "q" + std::to_string(q);
-}
-
 Report header(const std::string& path, const KelDbSim& sim) {
     Report r;
     r.Add("file", path);
@@ -111,7 +104,7 @@ void thermo(const std::string& path, bool csv) {
         return std::string(buf);
     };
     std::string line = cell("frame") + sep + cell("time_ps");
-    for (int q = 0; q < quantities; ++q) line += sep + cell(quantityName(q));
+    for (int q = 0; q < quantities; ++q) line += sep + cell(QuantityName(q));
     line += sep + cell("density_g_cm3");
     std::printf("%s\n", line.c_str());
     for (int f = 0; f < sim.m_nStepCount; ++f) {

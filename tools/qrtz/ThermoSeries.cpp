@@ -23,14 +23,15 @@ std::string labelOf(int q, const std::string& name) {
     return name;
 }
 
-std::string nameOf(int q) {
+
+} // namespace
+
+std::string QuantityName(int q) {
     static const char* named[12] = {nullptr, nullptr, "volume", nullptr, nullptr, nullptr,
                                     "a",     "b",     "c",      "alpha", "beta",  "gamma"};
     if (q < 12 && named[q]) return named[q];
     return "q" + std::to_string(q);
 }
-
-} // namespace
 
 ThermoTable ThermoOf(const KelDbSim& sim) {
     ThermoTable table;
@@ -43,7 +44,7 @@ ThermoTable ThermoOf(const KelDbSim& sim) {
     for (int q = 0; q < quantities; ++q) {
         const auto& column = sim.m_ppfThermo[static_cast<std::size_t>(q)];
         ThermoSeries& s = table.series.emplace_back();
-        s.name = nameOf(q);
+        s.name = QuantityName(q);
         s.label = labelOf(q, s.name);
         s.values.assign(column.begin(), column.begin() + static_cast<long>(std::min(frames, column.size())));
     }

@@ -24,6 +24,9 @@ struct ThermoTable {
 // Every series of the run: the thermodynamic quantities, the lattice constants and the density.
 ThermoTable ThermoOf(const KelDbSim& sim);
 
+// The column name of quantity q: the name this library gives it (volume, a ... gamma), else "qN".
+std::string QuantityName(int q);
+
 // Whether a series is worth drawing: it holds a finite value other than 0.
 bool HasData(const ThermoSeries& series);
 
